@@ -1,0 +1,51 @@
+#pragma once
+// A random-access file of raw bytes. Failures of an open file (writing, positioning, reading)
+// raise FileError; reading fewer bytes than asked is a count, not an error.
+
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+
+namespace wl {
+
+class ByteFile {
+public:
+    ByteFile() = default;
+    ByteFile(const ByteFile&) = delete;
+    ByteFile& operator=(const ByteFile&) = delete;
+    ByteFile(ByteFile&& other) noexcept;
+    ByteFile& operator=(ByteFile&& other) noexcept;
+    ~ByteFile();
+
+    // Both answer false and leave errno's value in `error` when the file cannot be opened.
+    bool OpenForReading(const std::filesystem::path& path, int& error);
+    // Creates the file, or empties it if it exists.
+    bool CreateForWriting(const std::filesystem::path& path, int& error);
+
+    bool IsOpen() const { return fd_ >= 0; }
+    const std::filesystem::path& path() const { return path_; }
+
+    int64_t Length() const;
+    void SeekTo(int64_t offset);
+    // Positions at the end and answers that offset.
+    int64_t SeekToEnd();
+    int64_t Position() const;
+
+    // Reads up to `size` bytes, fewer only at the end of the file.
+    size_t Read(void* buffer, size_t size);
+    void Write(const void* data, size_t size);
+    void Truncate(int64_t length);
+    // Flushes the file's data to the device.
+    void Sync();
+    // Closes the file; for a written file a failure to close is a file error.
+    void Close();
+
+private:
+    [[noreturn]] void Fail(int error) const;
+
+    int fd_ = -1;
+    std::filesystem::path path_;
+};
+
+}  // namespace wl
