@@ -17,7 +17,7 @@ struct Narrow {
 };
 
 class FormatArg {
-public:
+  public:
     enum class Kind { Integer, Text, NarrowText };
 
     template <std::integral T>
@@ -26,10 +26,10 @@ public:
           integer_(static_cast<int64_t>(value)),
           wide_(sizeof(T) > 4),
           unsigned_(std::is_unsigned_v<T>) {}
-    FormatArg(std::u16string_view text) : kind_(Kind::Text), text_(text) {}  // NOLINT
+    FormatArg(std::u16string_view text) : kind_(Kind::Text), text_(text) {}    // NOLINT
     FormatArg(const std::u16string& text) : kind_(Kind::Text), text_(text) {}  // NOLINT
-    FormatArg(const char16_t* text) : kind_(Kind::Text), text_(text) {}  // NOLINT
-    FormatArg(Narrow text) : kind_(Kind::NarrowText), narrow_(text.text) {}  // NOLINT
+    FormatArg(const char16_t* text) : kind_(Kind::Text), text_(text) {}        // NOLINT
+    FormatArg(Narrow text) : kind_(Kind::NarrowText), narrow_(text.text) {}    // NOLINT
 
     Kind kind() const { return kind_; }
     int64_t integer() const { return integer_; }
@@ -38,7 +38,7 @@ public:
     std::u16string_view text() const { return text_; }
     std::string_view narrow() const { return narrow_; }
 
-private:
+  private:
     Kind kind_;
     int64_t integer_ = 0;
     bool wide_ = false;

@@ -7,7 +7,7 @@
 namespace wl {
 
 class I_InfoWnd {
-public:
+  public:
     virtual ~I_InfoWnd() = default;
     virtual void SetText(const std::u16string& text) = 0;
     // A percentage, 0 to 100.

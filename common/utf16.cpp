@@ -153,7 +153,9 @@ std::u16string AsciiToUtf16(std::string_view ascii) {
     return out;
 }
 
-std::u16string PathToUtf16(const std::filesystem::path& path) { return Utf8ToUtf16(path.native()); }
+std::u16string PathToUtf16(const std::filesystem::path& path) {
+    return Utf8ToUtf16(path.native());
+}
 
 std::optional<std::u16string> PathToUtf16Exact(const std::filesystem::path& path) {
     return Utf8ToUtf16Exact(path.native());

@@ -55,8 +55,8 @@ bool CreateEmptyFile(const std::filesystem::path& path);
 std::filesystem::path GetTempFolderPath();
 
 // Reads a whole file of at most `largestAccepted` bytes. On failure `error` holds the reason.
-bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data,
-                   uint32_t& length, std::u16string& error, int32_t largestAccepted);
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data, uint32_t& length,
+                   std::u16string& error, int32_t largestAccepted);
 
 // Replaces the file with `length` bytes of `data`. On failure `error` holds the reason.
 bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_t length,
@@ -66,8 +66,8 @@ bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_
 bool DeleteTree(const std::filesystem::path& path);
 
 // Splits a path into folder (with its trailing separator), name and extension (with its dot).
-bool SplitPath(const std::filesystem::path& path, std::filesystem::path& folder, std::u16string& name,
-               std::u16string& extension);
+bool SplitPath(const std::filesystem::path& path, std::filesystem::path& folder,
+               std::u16string& name, std::u16string& extension);
 
 // Splits a text at any of `separators`, trimming blanks and separators from each piece.
 bool SplitTokens(std::u16string_view text, std::u16string_view separators,

@@ -35,10 +35,23 @@ bool ByteFile::OpenForReading(const std::filesystem::path& path, int& error) {
     if (fd_ >= 0) {
         ::close(fd_);
     }
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO in place of a file cannot stall the open; only regular files
+    // are byte files.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     error = fd_ < 0 ? errno : 0;
     path_ = path;
-    return fd_ >= 0;
+    if (fd_ < 0) {
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    return true;
 }
 
 bool ByteFile::CreateForWriting(const std::filesystem::path& path, int& error) {

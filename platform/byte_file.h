@@ -10,7 +10,7 @@
 namespace wl {
 
 class ByteFile {
-public:
+  public:
     ByteFile() = default;
     ByteFile(const ByteFile&) = delete;
     ByteFile& operator=(const ByteFile&) = delete;
@@ -41,7 +41,7 @@ public:
     // Closes the file; for a written file a failure to close is a file error.
     void Close();
 
-private:
+  private:
     [[noreturn]] void Fail(int error) const;
 
     int fd_ = -1;

@@ -32,14 +32,14 @@ FileErrorCause FileErrorCauseFromErrno(int error);
 std::u16string FileErrorCauseText(int code);
 
 class FileError : public std::runtime_error {
-public:
+  public:
     FileError(FileErrorCause cause, int error, const std::filesystem::path& path);
 
     FileErrorCause cause() const { return cause_; }
     int error() const { return error_; }
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     FileErrorCause cause_;
     int error_;
     std::filesystem::path path_;

@@ -1,0 +1,47 @@
+// The user's own temporary folder.
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <string>
+
+#include "fs/file_ops.h"
+#include "fs/private_folder.h"
+
+namespace wl {
+
+namespace internal {
+
+bool MakePrivateFolder(const std::filesystem::path& folder, uid_t owner) {
+    constexpr mode_t kPrivateMode = 0700;
+    if (::mkdir(folder.c_str(), kPrivateMode) == 0) {
+        // Ours now, and in a sticky /tmp nobody else can swap it: give back what the umask took,
+        // so the owner can use it.
+        ::chmod(folder.c_str(), kPrivateMode);
+    } else if (errno != EEXIST) {
+        return false;
+    }
+    // lstat: a link planted under this name by someone else must not redirect our files.
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == owner &&
+           (info.st_mode & (S_IWGRP | S_IWOTH)) == 0;
+}
+
+}  // namespace internal
+
+std::filesystem::path GetTempFolderPath() {
+    const char* fromEnvironment = std::getenv("TMPDIR");
+    if (fromEnvironment != nullptr && *fromEnvironment != '\0') {
+        return fromEnvironment;
+    }
+    const uid_t user = ::geteuid();
+    std::filesystem::path folder = "/tmp/wayload-" + std::to_string(user);
+    if (!internal::MakePrivateFolder(folder, user)) {
+        return {};
+    }
+    return folder;
+}
+
+}  // namespace wl
