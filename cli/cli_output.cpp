@@ -1,0 +1,35 @@
+#include "cli/cli_output.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/utf16.h"
+#include "platform/file_error.h"
+
+namespace wl::cli {
+
+std::string Printable(std::u16string_view text) {
+    std::string bytes = Utf16ToUtf8(text);
+    for (char& c : bytes) {
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+            c = '?';
+        }
+    }
+    return bytes;
+}
+
+std::u16string Describe(const FileError& failure) {
+    return FileErrorCauseText(static_cast<int>(failure.cause())) + u" (" +
+           Utf8ToUtf16(std::strerror(failure.error())) + u")";
+}
+
+void ReportFailure(const std::filesystem::path& subject, std::u16string_view reason) {
+    std::fprintf(stderr, "wayload-cli: %s: %s\n", Printable(PathToUtf16(subject)).c_str(),
+                 Printable(reason).c_str());
+}
+
+void ReportFailure(const std::filesystem::path& subject, std::string_view reason) {
+    ReportFailure(subject, Utf8ToUtf16(reason));
+}
+
+}  // namespace wl::cli

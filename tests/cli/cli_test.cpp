@@ -1,0 +1,251 @@
+// wayload-cli as a user runs it: the real program on real files, its exit code and its output.
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+#include "container/container_file.h"
+#include "tests/support/temp_folder.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using wl::test::ReadFile;
+using wl::test::TempFolder;
+using wl::test::TreeSnapshot;
+using wl::test::WriteFile;
+
+struct Outcome {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string Drain(int fd) {
+    std::string bytes;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
+        bytes.append(buffer, static_cast<size_t>(n));
+    }
+    return bytes;
+}
+
+// Runs wayload-cli in `folder`; with `terminal`, its stderr is a pseudo-terminal.
+Outcome RunCli(const fs::path& folder, std::vector<std::string> args, bool terminal = false) {
+    args.insert(args.begin(), WAYLOAD_CLI);
+    std::vector<char*> argv;
+    for (auto& arg : args) {
+        argv.push_back(arg.data());
+    }
+    argv.push_back(nullptr);
+    const fs::path outPath = folder / ".cli-out";
+    const fs::path errPath = folder / ".cli-err";
+    int master = -1;
+    int slave = -1;
+    if (terminal && ::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
+        ADD_FAILURE() << "openpty failed";
+        return {};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::chdir(folder.c_str());
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int err =
+            terminal ? slave : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    Outcome outcome;
+    if (terminal) {
+        ::close(slave);
+        outcome.err = Drain(master);  // ends with EIO once the child has closed the terminal
+        ::close(master);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    outcome.out = ReadFile(outPath);
+    if (!terminal) {
+        outcome.err = ReadFile(errPath);
+    }
+    fs::remove(outPath);
+    fs::remove(errPath);
+    return outcome;
+}
+
+bool IsOneLine(const std::string& text) {
+    return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
+}
+
+std::vector<std::string> FolderNames(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+class CliTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        WriteFile(temp / "R1" / "a.txt", "alpha");
+        WriteFile(temp / "R1" / "S" / "F", "0123456789");
+        WriteFile(temp / "D1" / "data.bin", wl::test::RandomBytes(200000, 1));
+    }
+    TempFolder temp;
+};
+
+TEST_F(CliTest, PackListExtractVerifyRoundTrip) {
+    Outcome pack = RunCli(temp.path(), {"pack", "out.rdx", "R1", "./D1/"});
+    ASSERT_EQ(pack.exitCode, 0) << pack.err;
+    EXPECT_EQ(pack.err, "");  // not a terminal: quiet
+    EXPECT_EQ(FolderNames(temp.path()), (std::vector<std::string>{"D1", "R1", "out.rdx"}));
+
+    Outcome list = RunCli(temp.path(), {"list", "out.rdx"});
+    ASSERT_EQ(list.exitCode, 0) << list.err;
+    EXPECT_EQ(list.out.substr(0, list.out.find('\n')), "1\tR1\t3 items\t167 bytes");
+    EXPECT_EQ(std::count(list.out.begin(), list.out.end(), '\n'), 2);
+
+    Outcome json = RunCli(temp.path(), {"list", "--json", "out.rdx"});
+    ASSERT_EQ(json.exitCode, 0) << json.err;
+    const auto document = nlohmann::json::parse(json.out);
+    EXPECT_EQ(document["version"], 1);
+    ASSERT_EQ(document["projects"].size(), 2u);
+    EXPECT_EQ(document["projects"][1]["name"], "D1");
+    const auto& items = document["projects"][0]["items"];
+    ASSERT_EQ(items.size(), 3u);
+    EXPECT_EQ(items[2]["name"], "\\S\\F");
+    EXPECT_EQ(items[2]["size"], 10);
+    EXPECT_EQ(items[2]["compsize"], 86);
+    EXPECT_EQ(items[1]["type"], 1);
+    EXPECT_EQ(items[0]["pos"], 0);
+
+    Outcome extract = RunCli(temp.path(), {"extract", "out.rdx", "dest/new"});
+    ASSERT_EQ(extract.exitCode, 0) << extract.err;
+    EXPECT_EQ(TreeSnapshot(temp / "dest" / "new" / "R1"), TreeSnapshot(temp / "R1"));
+    EXPECT_EQ(TreeSnapshot(temp / "dest" / "new" / "D1"), TreeSnapshot(temp / "D1"));
+
+    Outcome verify = RunCli(temp.path(), {"verify", "out.rdx"});
+    EXPECT_EQ(verify.exitCode, 0) << verify.err;
+    EXPECT_EQ(verify.out, "out.rdx: 2 projects, 3 files, 200015 bytes restored\n");
+}
+
+TEST_F(CliTest, AFailedPackLeavesAnEarlierFileUntouchedAndNoPartialFile) {
+    WriteFile(temp / "out.rdx", "earlier");
+    WriteFile(temp / "Bad" / "back\\slash", "x");
+    struct Case {
+        std::vector<std::string> args;
+        std::string named;  // what the error line must name
+    };
+    const Case cases[] = {
+        {{"pack", "out.rdx", "R1", "missing"}, "missing"},
+        {{"pack", "out.rdx", "R1", "R1/a.txt"}, "R1/a.txt"},
+        {{"pack", "out.rdx", "R1", "Bad"}, "Can't add file"},
+        {{"pack", "out.rdx", "R1", "R1"}, "Project(1) with name R1 exists already"},
+        {{"pack", "nofolder/out.rdx", "R1"}, "nofolder/out.rdx"},
+    };
+    for (const Case& c : cases) {
+        Outcome outcome = RunCli(temp.path(), c.args);
+        EXPECT_EQ(outcome.exitCode, 1) << c.named;
+        EXPECT_TRUE(IsOneLine(outcome.err)) << outcome.err;
+        EXPECT_NE(outcome.err.find(c.named), std::string::npos) << outcome.err;
+        EXPECT_EQ(ReadFile(temp / "out.rdx"), "earlier");
+        EXPECT_EQ(FolderNames(temp.path()),
+                  (std::vector<std::string>{"Bad", "D1", "R1", "out.rdx"}));
+    }
+}
+
+TEST_F(CliTest, PackTypeAndExtractByType) {
+    ASSERT_EQ(RunCli(temp.path(), {"pack", "--type", "1", "routes.rdx", "R1"}).exitCode, 0);
+    fs::rename(temp / "D1", temp / "R1x");
+    // One container holding R1 twice, as route (type 1) and as data (type 2).
+    BDL::ContainerFile container;
+    ASSERT_TRUE(container.Create(temp / "both.rdx"));
+    std::u16string error;
+    ASSERT_NE(container.AddFolder(u"R1", 1, temp / "R1", nullptr, 0, 50, error), nullptr);
+    ASSERT_NE(container.AddFolder(u"R1", 2, temp / "R1x", nullptr, 50, 100, error), nullptr);
+    int cause = 0;
+    ASSERT_TRUE(container.Finish(cause));
+    container.Close();
+
+    Outcome both = RunCli(temp.path(), {"extract", "both.rdx", "all"});
+    EXPECT_EQ(both.exitCode, 1);
+    EXPECT_NE(both.err.find("occurs more than once"), std::string::npos) << both.err;
+    EXPECT_FALSE(fs::exists(temp / "all"));
+
+    ASSERT_EQ(RunCli(temp.path(), {"extract", "--type", "2", "both.rdx", "data"}).exitCode, 0);
+    EXPECT_EQ(TreeSnapshot(temp / "data" / "R1"), TreeSnapshot(temp / "R1x"));
+    Outcome none = RunCli(temp.path(), {"extract", "--type", "5", "both.rdx", "five"});
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_NE(none.err.find("no project of type 5"), std::string::npos);
+}
+
+TEST_F(CliTest, DamagedOrForeignFilesAreRefusedWithOneLine) {
+    ASSERT_EQ(RunCli(temp.path(), {"pack", "out.rdx", "D1"}).exitCode, 0);
+    std::string bytes = ReadFile(temp / "out.rdx");
+    bytes[1000] = static_cast<char>(bytes[1000] ^ 0x55);  // inside the image
+    WriteFile(temp / "flipped.rdx", bytes);
+    WriteFile(temp / "garbage", wl::test::RandomBytes(3000, 3));
+    // A project named ".." must not become a folder.
+    const std::string table =
+        "<ProjectList><Projects><Project><Name>..</Name><Type>1</Type></Project></Projects>"
+        "</ProjectList>";
+    std::string escaping;
+    for (char c : table) {
+        escaping += c;
+        escaping += '\0';
+    }
+    WriteFile(temp / "dots.rdx", escaping + std::string(8, '\0'));
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {{"verify", "flipped.rdx"}, "flipped.rdx: Err decompress file '\\data.bin'"},
+        {{"extract", "flipped.rdx", "x"}, "flipped.rdx: Err decompress file '"},
+        {{"list", "garbage"}, "garbage: Not a container file"},
+        {{"verify", "garbage"}, "garbage: Not a container file"},
+        {{"list", "missing.rdx"}, "missing.rdx: No such file or directory"},
+        {{"extract", "dots.rdx", "x"}, "dots.rdx: project name '..' is not one plain folder name"},
+    };
+    for (const Case& c : cases) {
+        Outcome outcome = RunCli(temp.path(), c.args);
+        EXPECT_EQ(outcome.exitCode, 1) << c.expected;
+        EXPECT_TRUE(IsOneLine(outcome.err)) << outcome.err;
+        EXPECT_EQ(outcome.err.rfind("wayload-cli: " + c.expected, 0), 0u) << outcome.err;
+    }
+    EXPECT_FALSE(fs::exists(temp / "x" / ".." / "x" / "R1"));
+}
+
+TEST_F(CliTest, HelpVersionAndUsage) {
+    Outcome help = RunCli(temp.path(), {"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("pack"), std::string::npos);
+    Outcome version = RunCli(temp.path(), {"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("wayload-cli ", 0), 0u);
+    EXPECT_NE(RunCli(temp.path(), {}).exitCode, 0);
+    EXPECT_NE(RunCli(temp.path(), {"pack", "only-out.rdx"}).exitCode, 0);
+}
+
+TEST_F(CliTest, ProgressLineOnlyOnATerminal) {
+    Outcome shown = RunCli(temp.path(), {"pack", "out.rdx", "R1", "D1"}, true);
+    ASSERT_EQ(shown.exitCode, 0);
+    EXPECT_NE(shown.err.find("Packing out.rdx"), std::string::npos) << shown.err;
+    EXPECT_NE(shown.err.find("50%"), std::string::npos) << shown.err;
+    Outcome extract = RunCli(temp.path(), {"extract", "out.rdx", "dest"}, true);
+    EXPECT_NE(extract.err.find("Extracting out.rdx"), std::string::npos);
+    Outcome quiet = RunCli(temp.path(), {"verify", "out.rdx"});
+    EXPECT_EQ(quiet.err, "");
+}
+
+}  // namespace

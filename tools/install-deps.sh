@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs everything Wayload needs to build and test, from Debian's packages. Run as root.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends \
+    ca-certificates cmake ninja-build g++ pkg-config \
+    zlib1g-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev \
+    clang libclang-rt-14-dev >/dev/null
