@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -224,6 +225,22 @@ TEST_F(CliTest, DamagedOrForeignFilesAreRefusedWithOneLine) {
         EXPECT_EQ(outcome.err.rfind("wayload-cli: " + c.expected, 0), 0u) << outcome.err;
     }
     EXPECT_FALSE(fs::exists(temp / "x" / ".." / "x" / "R1"));
+}
+
+// A full disk while packing: the cause is named, and no partial file is left.
+TEST_F(CliTest, FullDiskIsReportedWithItsCause) {
+    fs::create_directory(temp / "small");
+    if (::geteuid() != 0 ||
+        ::mount("tmpfs", (temp / "small").c_str(), "tmpfs", 0, "size=64k") != 0) {
+        GTEST_SKIP() << "mounting a small tmpfs needs root";
+    }
+    Outcome outcome = RunCli(temp.path(), {"pack", "small/out.rdx", "D1"});
+    const bool empty = fs::is_empty(temp / "small");
+    ::umount((temp / "small").c_str());
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(IsOneLine(outcome.err)) << outcome.err;
+    EXPECT_NE(outcome.err.find("13 : The disk is full."), std::string::npos) << outcome.err;
+    EXPECT_TRUE(empty);
 }
 
 TEST_F(CliTest, HelpVersionAndUsage) {
