@@ -69,11 +69,6 @@ bool NoLinkOnTheWay(const std::filesystem::path& destination, const std::filesys
     return true;
 }
 
-bool IsLink(const std::filesystem::path& path) {
-    struct stat st {};
-    return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
-}
-
 // Every name of the project's files and folders as a path below the destination, checked before
 // anything is written.
 bool CheckItemNames(const Project& project, std::vector<std::filesystem::path>& relatives,
@@ -291,7 +286,10 @@ bool ContainerFile::Open(const std::filesystem::path& path) {
                 if (unit == 0) {
                     break;
                 }
-                table.push_back(unit);
+                // Reading drops every line feed anyway; dropping them here spares a copy.
+                if (unit != u'\n') {
+                    table.push_back(unit);
+                }
             }
         }
         list_->FromText(table);
@@ -380,7 +378,7 @@ bool ContainerFile::ExtractProject(const Project& project, const std::filesystem
             wl::ByteFile output;
             int createError = 0;
             if (!NoLinkOnTheWay(destination, relatives[i].parent_path(), realFolders) ||
-                IsLink(target) || !output.CreateForWriting(target, createError)) {
+                !output.CreateForWriting(target, createError, wl::ByteFile::Links::Refuse)) {
                 error = Format("Err creating file %s", {PathToUtf16(target)});
                 return false;
             }

@@ -67,29 +67,34 @@ void ISDStructure::AppendText(std::u16string& out) const {
 }
 
 void ISDStructure::FromText(std::u16string_view text) {
-    std::u16string flat;
-    flat.reserve(text.size());
-    std::copy_if(text.begin(), text.end(), std::back_inserter(flat),
-                 [](char16_t c) { return c != u'\n'; });
+    // Line feeds are dropped; a text that has none is read where it stands.
+    std::u16string flatCopy;
+    std::u16string_view flat = text;
+    if (text.find(u'\n') != std::u16string_view::npos) {
+        flatCopy.reserve(text.size());
+        std::copy_if(text.begin(), text.end(), std::back_inserter(flatCopy),
+                     [](char16_t c) { return c != u'\n'; });
+        flat = flatCopy;
+    }
 
     const std::u16string opening = u"<" + tagName_ + u">";
     const std::u16string closing = u"</" + tagName_ + u">";
     const size_t open = flat.find(opening);
     const int64_t close = FindLast(flat, closing);
-    if (open == std::u16string::npos || close < 0) {
+    if (open == std::u16string_view::npos || close < 0) {
         return;
     }
     const size_t contentStart = open + opening.size();
     const size_t contentEnd = std::max(contentStart, static_cast<size_t>(close));
-    const std::u16string_view content =
-        std::u16string_view(flat).substr(contentStart, contentEnd - contentStart);
+    ReadContent(flat.substr(contentStart, contentEnd - contentStart));
+}
 
+void ISDStructure::ReadContent(std::u16string_view content) {
     std::vector<TaggedElement> elements;
     SplitElements(content, elements);  // the elements before a failure are used all the same
     for (const ISDField& field : fields_) {
-        const auto match =
-            std::find_if(elements.begin(), elements.end(),
-                         [&](const TaggedElement& e) { return e.tag == field.name; });
+        const auto match = std::find_if(elements.begin(), elements.end(),
+                                        [&](const TaggedElement& e) { return e.tag == field.name; });
         if (match != elements.end()) {
             field.fromText(field.member, match->content);
         }

@@ -99,18 +99,20 @@ class ISDStructure {
         if (!SplitElements(text, elements)) {
             return;
         }
-        std::u16string elementText;
         for (const TaggedElement& element : elements) {
             auto item = std::make_unique<T>();
             if (element.tag != item->GetName()) {
                 return;
             }
-            elementText.clear();
-            AppendElement(elementText, item->GetName(), element.content);
-            item->FromText(elementText);
+            // Reading the element's content is reading "<tag>content</tag>" without building it:
+            // the content holds no line feed and no closing tag of its own.
+            static_cast<ISDStructure*>(item.get())->ReadContent(element.content);
             list.Append(std::move(item));
         }
     }
+
+    // Fills the fields from the content of the record's element, a text without line feeds.
+    void ReadContent(std::u16string_view content);
 
     std::u16string tagName_;
     std::vector<ISDField> fields_;

@@ -36,7 +36,7 @@ bool ByteFile::OpenForReading(const std::filesystem::path& path, int& error) {
         ::close(fd_);
     }
     // Non-blocking, so that a FIFO in place of a file cannot stall the open; only regular files
-    // are byte files.
+    // are byte files, and for them the flag changes nothing.
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     error = fd_ < 0 ? errno : 0;
     path_ = path;
@@ -50,15 +50,15 @@ bool ByteFile::OpenForReading(const std::filesystem::path& path, int& error) {
         fd_ = -1;
         return false;
     }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     return true;
 }
 
-bool ByteFile::CreateForWriting(const std::filesystem::path& path, int& error) {
+bool ByteFile::CreateForWriting(const std::filesystem::path& path, int& error, Links links) {
     if (fd_ >= 0) {
         ::close(fd_);
     }
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC | noFollow, 0666);
     error = fd_ < 0 ? errno : 0;
     path_ = path;
     return fd_ >= 0;

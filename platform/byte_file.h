@@ -20,8 +20,11 @@ class ByteFile {
 
     // Both answer false and leave errno's value in `error` when the file cannot be opened.
     bool OpenForReading(const std::filesystem::path& path, int& error);
-    // Creates the file, or empties it if it exists.
-    bool CreateForWriting(const std::filesystem::path& path, int& error);
+    enum class Links { Follow, Refuse };
+    // Creates the file, or empties it if it exists; with Links::Refuse a symbolic link at the
+    // path is not written through.
+    bool CreateForWriting(const std::filesystem::path& path, int& error,
+                          Links links = Links::Follow);
 
     bool IsOpen() const { return fd_ >= 0; }
     const std::filesystem::path& path() const { return path_; }
