@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <system_error>
 
 #include "cli/cli_output.h"
@@ -24,6 +25,19 @@ std::optional<std::u16string> ProjectNameOf(const std::filesystem::path& folder)
     return PathToUtf16Exact(full.filename());
 }
 
+// True when `inner` is `outer` or lies below it, links resolved.
+bool LiesWithin(const std::filesystem::path& inner, const std::filesystem::path& outer) {
+    std::error_code error;
+    const auto innerFull = std::filesystem::weakly_canonical(inner, error);
+    const auto outerFull = std::filesystem::weakly_canonical(outer, error);
+    if (error) {
+        return false;
+    }
+    const auto [outerEnd, innerAt] =
+        std::mismatch(outerFull.begin(), outerFull.end(), innerFull.begin(), innerFull.end());
+    return outerEnd == outerFull.end();
+}
+
 }  // namespace
 
 int RunPack(const std::filesystem::path& out, const std::vector<std::filesystem::path>& folders,
@@ -41,6 +55,11 @@ int RunPack(const std::filesystem::path& out, const std::vector<std::filesystem:
             return kExitFailure;
         }
         names.push_back(std::move(*name));
+        // The container would otherwise pack its own unfinished self.
+        if (LiesWithin(std::filesystem::absolute(out).parent_path(), folder)) {
+            ReportFailure(out, "the container cannot be written inside a folder it packs");
+            return kExitFailure;
+        }
     }
 
     StagedFile staged(out);

@@ -152,6 +152,7 @@ TEST_F(CliTest, AFailedPackLeavesAnEarlierFileUntouchedAndNoPartialFile) {
         {{"pack", "out.rdx", "R1", "Bad"}, "Can't add file"},
         {{"pack", "out.rdx", "R1", "R1"}, "Project(1) with name R1 exists already"},
         {{"pack", "nofolder/out.rdx", "R1"}, "nofolder/out.rdx"},
+        {{"pack", "R1/S/out.rdx", "D1", "R1"}, "cannot be written inside a folder it packs"},
     };
     for (const Case& c : cases) {
         Outcome outcome = RunCli(temp.path(), c.args);
