@@ -1,0 +1,23 @@
+#include "platform/clock.h"
+
+#include <chrono>
+#include <thread>
+
+namespace wl {
+
+uint32_t SteadyClock::TickCount() {
+    const auto now = std::chrono::steady_clock::now().time_since_epoch();
+    return static_cast<uint32_t>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
+}
+
+void SteadyClock::Sleep(uint32_t milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+Clock& ProgramClock() {
+    static SteadyClock clock;
+    return clock;
+}
+
+}  // namespace wl
