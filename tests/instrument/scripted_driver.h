@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <deque>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -28,11 +29,34 @@ class ScriptedDriver : public IFtdiDriver {
     std::string incoming;
     std::string written;
     uint32_t readTimeoutMs = 100;
+    // Which descriptions open; all when unset.
+    std::function<bool(const std::string& description)> present;
+    // What the line answers to each write, given the bytes and the baud rate set; appended to
+    // what reads deliver.
+    std::function<std::string(const std::string& bytes, uint32_t baud)> responder;
+    uint32_t baud = 0;
+    // Bytes the line delivers once the virtual clock reaches their time.
+    std::vector<std::pair<uint32_t, std::string>> later;
+
+    void DeliverDue() {
+        for (auto it = later.begin(); it != later.end();) {
+            if (static_cast<int32_t>(clock_.TickCount() - it->first) >= 0) {
+                incoming += it->second;
+                it = later.erase(it);
+            } else {
+                ++it;
+            }
+        }
+    }
 
     FtStatus OpenEx(const std::string& description, uint32_t flags, FtHandle& handle) override {
         Record("OpenEx(" + description + "," + std::to_string(flags) + ")");
-        const FtStatus status = Next("OpenEx");
+        FtStatus status = Next("OpenEx");
+        if (status == ft::kOk && present && !present(description)) {
+            status = ft::kDeviceNotFound;
+        }
         handle = status == ft::kOk ? 42 : 0;
+        baud = 0;
         return status;
     }
     FtStatus SetTimeouts(FtHandle, uint32_t readMs, uint32_t writeMs) override {
@@ -48,12 +72,16 @@ class ScriptedDriver : public IFtdiDriver {
                std::to_string(parity) + ")");
         return Next("SetDataCharacteristics");
     }
-    FtStatus SetBaudRate(FtHandle, uint32_t baud) override {
-        Record("SetBaudRate(" + std::to_string(baud) + ")");
+    FtStatus SetBaudRate(FtHandle, uint32_t rate) override {
+        Record("SetBaudRate(" + std::to_string(rate) + ")");
+        baud = rate;
         return Next("SetBaudRate");
     }
     FtStatus Purge(FtHandle, uint32_t mask) override {
         Record("Purge(" + std::to_string(mask) + ")");
+        if (mask & ft::kPurgeReceive) {
+            incoming.clear();
+        }
         return Next("Purge");
     }
     FtStatus ResetDevice(FtHandle) override {
@@ -63,6 +91,7 @@ class ScriptedDriver : public IFtdiDriver {
     FtStatus Read(FtHandle, void* buffer, uint32_t size, uint32_t& received) override {
         Record("Read(" + std::to_string(size) + ")");
         const FtStatus status = Next("Read");
+        DeliverDue();
         received = static_cast<uint32_t>(std::min<size_t>(size, incoming.size()));
         std::memcpy(buffer, incoming.data(), received);
         incoming.erase(0, received);
@@ -74,6 +103,7 @@ class ScriptedDriver : public IFtdiDriver {
     FtStatus Write(FtHandle, const void* data, uint32_t size, uint32_t& count) override {
         Record("Write(" + std::to_string(size) + ")");
         const FtStatus status = Next("Write");
+        clock_.Advance(1);  // no write is instant on a real line
         uint32_t missing = 0;
         if (!shortWrites.empty()) {
             missing = std::min(size, shortWrites.front());
@@ -81,6 +111,9 @@ class ScriptedDriver : public IFtdiDriver {
         }
         count = status == ft::kOk ? size - missing : 0;
         written.append(static_cast<const char*>(data), count);
+        if (responder && status == ft::kOk) {
+            incoming += responder(std::string(static_cast<const char*>(data), count), baud);
+        }
         return status;
     }
     FtStatus Close(FtHandle) override {
