@@ -1,20 +1,13 @@
 #include "sim/simulated_ftdi_driver.h"
 
+#include "sim/line_noise.h"
+
 #include <algorithm>
 #include <cstring>
 #include <span>
 #include <vector>
 
 namespace wl {
-namespace {
-
-// A byte sent at the wrong speed arrives as some other byte with the high bit set (a framing
-// error's usual look); never as itself, so no word survives.
-uint8_t Spoil(uint8_t byte) {
-    return static_cast<uint8_t>((byte ^ 0xA5) | 0x80);
-}
-
-}  // namespace
 
 SimulatedFtdiDriver::SimulatedFtdiDriver(SimulatedInstrument& instrument, Clock& clock)
     : instrument_(instrument), clock_(clock) {}
