@@ -1,15 +1,19 @@
 #pragma once
-// One simulated instrument behind the simulated driver and the real transport, on a virtual
-// clock, with the PC's side of the protocol on top.
+// One simulated instrument behind the simulated driver, driven by the program's own instrument
+// class on a virtual clock. Lone words go over the same transport, since the simulated driver,
+// like the chip, takes only one opener.
 
+#include <cstdint>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "instrument/ftdi.h"
+#include "instrument/t7300_instrument.h"
 #include "instrument/trace.h"
 #include "sim/simulated_ftdi_driver.h"
 #include "sim/simulated_instrument.h"
-#include "tests/sim/pc_side.h"
+#include "tests/sim/pc_words.h"
 #include "tests/support/virtual_clock.h"
 
 namespace wl::test {
@@ -25,15 +29,16 @@ struct SimBench {
     }
     // Opens and enters communication mode.
     bool OpenCommunicating() {
-        return Open() && pc.Transact("COM;", 4, true, 5000).bytes == "ACK;";
+        return Open() && words.Transact("COM;", 4, true, 5000).bytes == "ACK;";
     }
 
     VirtualClock clock;
     SimulatedInstrument instrument;
     SimulatedFtdiDriver driver;
     DiscardingTrace trace;
-    FTDI ftdi{driver, clock, trace};
-    PcSide pc{ftdi, clock};
+    CT7300Instrument pc{driver, clock, trace};
+    FTDI& ftdi = pc.transport();
+    PcWords words{pc.transport(), clock};
 };
 
 // Every byte value, over and over, so that ";" and NUL bytes sit inside the blocks.
@@ -43,6 +48,30 @@ inline std::string PatternBytes(size_t length, unsigned seed = 0) {
         bytes[i] = static_cast<char>((i * 7 + seed) % 256);
     }
     return bytes;
+}
+
+inline std::vector<uint8_t> AsVector(const std::string& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+inline const uint8_t* BytesOf(const std::string& bytes) {
+    return reinterpret_cast<const uint8_t*>(bytes.data());
+}
+
+// How the PC writes lengths: uppercase hexadecimal without leading zeros.
+inline std::string UpperHex(size_t value) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string text;
+    do {
+        text.insert(text.begin(), kDigits[value % 16]);
+        value /= 16;
+    } while (value != 0);
+    return text;
+}
+
+// Version texts are ASCII here; the program widens each byte to one code point.
+inline std::u16string Widened(const std::string& text) {
+    return {text.begin(), text.end()};
 }
 
 }  // namespace wl::test

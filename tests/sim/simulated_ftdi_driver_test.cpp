@@ -113,7 +113,7 @@ TEST_P(SpeedTest, IsUnderstoodOnlyAtItsOwnSpeed) {
     config.baud = GetParam().instrumentBaud;
     SimBench bench(config);
     ASSERT_TRUE(bench.ftdi.Open("T7300-EX", GetParam().lineBaud));
-    const test::PcReply reply = bench.pc.Transact("COM;", 4, true, 5000);
+    const test::PcReply reply = bench.words.Transact("COM;", 4, true, 5000);
     ASSERT_TRUE(reply.ok);
     if (GetParam().understood) {
         EXPECT_EQ(reply.bytes, "ACK;");
@@ -217,7 +217,7 @@ TEST(Driver, CommandPurgesAnEarlierReplySoOnlyItsOwnArrives) {
     SimBench bench;
     ASSERT_TRUE(bench.Open());
     ASSERT_TRUE(bench.ftdi.Send(";", 1));
-    EXPECT_EQ(bench.pc.Transact("COM;", 7, true, 1000).bytes, "ACK;");
+    EXPECT_EQ(bench.words.Transact("COM;", 7, true, 1000).bytes, "ACK;");
 }
 
 TEST(Driver, ErasingGoesOnAcrossAPurgeAndItsAckStillComes) {
@@ -225,9 +225,9 @@ TEST(Driver, ErasingGoesOnAcrossAPurgeAndItsAckStillComes) {
     config.clrBusyMs = 1000;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Word("CLR;").bytes, "BSY;");
+    EXPECT_EQ(bench.words.Word("CLR;").bytes, "BSY;");
     ASSERT_TRUE(bench.ftdi.SendCommand("", 0));
-    EXPECT_TRUE(bench.pc.WaitForAck(2000));
+    EXPECT_TRUE(bench.words.WaitForAck(2000));
     EXPECT_TRUE(bench.instrument.routesErased());
 }
 
@@ -256,9 +256,9 @@ TEST(Driver, UnplugDuringATransferClosesTheTransport) {
     SimBench bench;
     ASSERT_TRUE(bench.OpenCommunicating());
     bench.driver.Unplug();
-    EXPECT_FALSE(bench.pc.Word("VER;").ok);
+    EXPECT_FALSE(bench.words.Word("VER;").ok);
     EXPECT_FALSE(bench.ftdi.HasHandle());
-    EXPECT_FALSE(bench.pc.Connect().has_value());
+    EXPECT_FALSE(bench.pc.Connect(nullptr));
 }
 
 TEST(Driver, ReplugOpensAgainAndTheInstrumentKeepsItsState) {
@@ -268,7 +268,7 @@ TEST(Driver, ReplugOpensAgainAndTheInstrumentKeepsItsState) {
     bench.ftdi.Close();
     bench.driver.Replug();
     ASSERT_TRUE(bench.Open());
-    EXPECT_EQ(bench.pc.Word("VER;").bytes, "V2.10;");
+    EXPECT_EQ(bench.words.Word("VER;").bytes, "V2.10;");
 }
 
 }  // namespace

@@ -42,10 +42,9 @@ class HandshakeTest : public ::testing::TestWithParam<HandshakeCase> {};
 
 TEST_P(HandshakeTest, ConnectsAtItsOwnRowWithTheHandshakeWords) {
     SimBench bench(GetParam().config);
-    const std::optional<int> code = bench.pc.Connect();
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(*code, GetParam().expectedCode);
-    EXPECT_EQ(bench.pc.version(), GetParam().config.versionText + ";");
+    ASSERT_TRUE(bench.pc.Connect(nullptr));
+    EXPECT_EQ(bench.pc.ModelCode(), GetParam().expectedCode);
+    EXPECT_EQ(bench.pc.VersionText(), test::Widened(GetParam().config.versionText + ";"));
     EXPECT_TRUE(bench.instrument.inCommunicationMode());
     EXPECT_EQ(bench.instrument.receivedWords(), (Words{";", "COM;", "VER;"}));
     EXPECT_EQ(bench.instrument.log().size(), 2 * GetParam().noisyRows);
@@ -62,9 +61,8 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(HandshakeAtWrongSpeed, FailsAtTheFirstExRowAndSucceedsAtItsOwn) {
     SimBench bench(Model("T7300-EX", 500000, "V1.00"));
-    const std::optional<int> code = bench.pc.Connect();
-    ASSERT_TRUE(code.has_value());
-    EXPECT_EQ(*code, 3);
+    ASSERT_TRUE(bench.pc.Connect(nullptr));
+    EXPECT_EQ(bench.pc.ModelCode(), 3);
     // At 250 000 baud the probe and the "STP;" after it arrived as noise, unanswered.
     EXPECT_EQ(bench.instrument.receivedWords(), (Words{";", "COM;", "VER;"}));
     EXPECT_EQ(bench.instrument.log(),
@@ -73,7 +71,7 @@ TEST(HandshakeAtWrongSpeed, FailsAtTheFirstExRowAndSucceedsAtItsOwn) {
 
 TEST(HandshakeWithoutInstrument, FindsNoRowForAnUnknownDescription) {
     SimBench bench(Model("T9999", 1500000, "V1"));
-    EXPECT_FALSE(bench.pc.Connect().has_value());
+    EXPECT_FALSE(bench.pc.Connect(nullptr));
     EXPECT_TRUE(bench.instrument.receivedWords().empty());
 }
 
@@ -93,7 +91,7 @@ TEST_P(WordTest, AnswersExactly) {
     config.versionText = "V2.10 ML";
     SimBench bench(config);
     ASSERT_TRUE(GetParam().communicating ? bench.OpenCommunicating() : bench.Open());
-    const test::PcReply reply = bench.pc.Transact(GetParam().command, 128, true, 1000);
+    const test::PcReply reply = bench.words.Transact(GetParam().command, 128, true, 1000);
     ASSERT_TRUE(reply.ok);
     EXPECT_EQ(reply.bytes, GetParam().reply);
     EXPECT_TRUE(bench.instrument.log().empty());
@@ -115,9 +113,9 @@ TEST(CommunicationMode, IsEnteredByComAndLeftByStp) {
     SimBench bench;
     ASSERT_TRUE(bench.OpenCommunicating());
     EXPECT_TRUE(bench.instrument.inCommunicationMode());
-    bench.pc.Word("STP;");
+    bench.words.Word("STP;");
     EXPECT_FALSE(bench.instrument.inCommunicationMode());
-    EXPECT_EQ(bench.pc.Word("VER;").bytes, "");
+    EXPECT_EQ(bench.words.Word("VER;").bytes, "");
     EXPECT_EQ(bench.instrument.log(), (Words{"\"VER;\" outside communication mode"}));
 }
 
@@ -138,14 +136,17 @@ TEST_P(DownloadTest, HandsOutBothBlocksByteForByteAfterAck) {
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
 
-    EXPECT_EQ(bench.pc.Word("TXR;").bytes,
-              "BLK:" + test::PcSide::Hex(GetParam().routeLength) + ";");
+    EXPECT_EQ(bench.words.Word("TXR;").bytes,
+              "BLK:" + test::UpperHex(GetParam().routeLength) + ";");
     EXPECT_EQ(bench.instrument.PendingOutput(), 0u) << "no byte of the block before the ACK";
 
     SimBench again(config);
     ASSERT_TRUE(again.OpenCommunicating());
-    EXPECT_EQ(again.pc.ReceiveBlock("TXR;"), config.routeBlock);
-    EXPECT_EQ(again.pc.ReceiveBlock("TXD;"), config.dataBlock);
+    std::vector<uint8_t> route;
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(again.pc.DownloadData(route, data, nullptr, 30, 70));
+    EXPECT_EQ(route, test::AsVector(config.routeBlock));
+    EXPECT_EQ(data, test::AsVector(config.dataBlock));
     EXPECT_EQ(again.instrument.PendingOutput(), 0u) << "nothing after the block";
     EXPECT_TRUE(again.instrument.log().empty());
 }
@@ -160,8 +161,8 @@ INSTANTIATE_TEST_SUITE_P(Blocks, DownloadTest,
 TEST(Download, AckWithoutOfferedBlockIsAComplaint) {
     SimBench bench;
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Word("TXR;").bytes, "BLK:0;");
-    EXPECT_EQ(bench.pc.Word("ACK;").bytes, "");
+    EXPECT_EQ(bench.words.Word("TXR;").bytes, "BLK:0;");
+    EXPECT_EQ(bench.words.Word("ACK;").bytes, "");
     EXPECT_EQ(bench.instrument.log(), (Words{"\"ACK;\" with no block offered"}));
 }
 
@@ -170,9 +171,9 @@ TEST(Download, AnotherCommandWithdrawsTheOfferedBlock) {
     config.routeBlock = "ROUTES";
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Word("TXR;").bytes, "BLK:6;");
-    EXPECT_EQ(bench.pc.Word("VER;").bytes, "V2.10;");
-    EXPECT_EQ(bench.pc.Word("ACK;").bytes, "");
+    EXPECT_EQ(bench.words.Word("TXR;").bytes, "BLK:6;");
+    EXPECT_EQ(bench.words.Word("VER;").bytes, "V2.10;");
+    EXPECT_EQ(bench.words.Word("ACK;").bytes, "");
     EXPECT_EQ(bench.instrument.log(), (Words{"\"ACK;\" with no block offered"}));
 }
 
@@ -193,13 +194,13 @@ TEST_P(UploadTest, AcknowledgesEveryPieceAndKeepsTheBlock) {
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
     const std::string block = PatternBytes(GetParam().length, 3);
-    ASSERT_TRUE(bench.pc.SendBlock(block));
-    EXPECT_EQ(bench.pc.piecesSent(), GetParam().pieces);
+    ASSERT_TRUE(bench.pc.UploadRoutes(test::BytesOf(block), static_cast<uint32_t>(block.size()),
+                                      nullptr, 0, 100));
     EXPECT_EQ(bench.instrument.acknowledgedPieces(), GetParam().pieces);
     EXPECT_TRUE(bench.instrument.uploadComplete());
     EXPECT_EQ(bench.instrument.receivedRouteBlock(), block);
-    EXPECT_EQ(bench.instrument.receivedWords().back(),
-              "RXR:" + test::PcSide::Hex(block.size()) + ";");
+    EXPECT_EQ(bench.instrument.receivedWords(),
+              (Words{"COM;", "CLR;", "CLD;", "RXR:" + test::UpperHex(block.size()) + ";"}));
     EXPECT_TRUE(bench.instrument.log().empty());
 }
 
@@ -214,7 +215,7 @@ INSTANTIATE_TEST_SUITE_P(Blocks, UploadTest,
 TEST(Upload, AnnouncesThePieceSize) {
     SimBench bench;
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Word("RXR:1A2B;").bytes, "BLK:1000;");
+    EXPECT_EQ(bench.words.Word("RXR:1A2B;").bytes, "BLK:1000;");
 }
 
 TEST(Upload, EmptyPiecesAreAcknowledgedOnATimerUntilThePcGivesUp) {
@@ -222,16 +223,25 @@ TEST(Upload, EmptyPiecesAreAcknowledgedOnATimerUntilThePcGivesUp) {
     config.pieceSize = 0;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
+    // The erasing and header exchanges alone, timed on a twin, leave the time of the pieces.
+    SimBench twin(config);
+    ASSERT_TRUE(twin.OpenCommunicating());
+    const uint32_t twinStart = twin.clock.TickCount();
+    ASSERT_TRUE(twin.pc.UploadRoutes(nullptr, 0, nullptr, 0, 100));
+    const uint32_t exchanges = twin.clock.TickCount() - twinStart;
+    const std::string block = "ABCDEFGHIJ";
     const uint32_t start = bench.clock.TickCount();
-    EXPECT_TRUE(bench.pc.SendBlock("ABCDEFGHIJ"));
-    // The header exchange, then 10 000 ms of empty pieces, one acknowledgement per 100 ms.
-    EXPECT_GE(bench.clock.TickCount() - start, 10000u);
-    EXPECT_LT(bench.clock.TickCount() - start, 10500u);
-    EXPECT_EQ(bench.instrument.acknowledgedPieces(), bench.pc.piecesSent());
-    EXPECT_GE(bench.pc.piecesSent(), 99u);
+    EXPECT_TRUE(bench.pc.UploadRoutes(test::BytesOf(block), static_cast<uint32_t>(block.size()),
+                                      nullptr, 0, 100));
+    // 10 000 ms of empty pieces, one acknowledgement per 100 ms, each one awaited.
+    const uint32_t pieces = bench.clock.TickCount() - start - exchanges;
+    EXPECT_GE(pieces, 10000u);
+    EXPECT_LT(pieces, 10500u);
+    EXPECT_GE(bench.instrument.acknowledgedPieces(), 99u);
+    EXPECT_LE(bench.instrument.acknowledgedPieces(), 101u);
     EXPECT_TRUE(bench.instrument.receivedRouteBlock().empty());
     // The next command ends the empty pieces: no acknowledgement arrives after it.
-    EXPECT_EQ(bench.pc.Word("STP;").bytes, "ACK;");
+    EXPECT_EQ(bench.words.Word("STP;").bytes, "ACK;");
     EXPECT_EQ(bench.instrument.MillisecondsUntilNextOutput(), std::nullopt);
 }
 
@@ -241,9 +251,11 @@ TEST(Upload, StalledUploadIsAbandonedSoTheNextCommandIsHeard) {
     config.faults.missingAck = 2;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_FALSE(bench.pc.SendBlock("ABCDEFGHIJ"));
+    const std::string block = "ABCDEFGHIJ";
+    EXPECT_FALSE(bench.pc.UploadRoutes(test::BytesOf(block), static_cast<uint32_t>(block.size()),
+                                       nullptr, 0, 100));
     EXPECT_EQ(bench.instrument.receivedRouteBlock(), "ABCDEFGH");
-    EXPECT_EQ(bench.pc.Word("STP;").bytes, "ACK;");
+    EXPECT_EQ(bench.words.Word("STP;").bytes, "ACK;");
     EXPECT_EQ(bench.instrument.log(), (Words{"upload abandoned after 8 of 10 bytes"}));
 }
 
@@ -265,9 +277,9 @@ TEST_P(EraseTest, IsBusyForTheConfiguredTimeThenAcknowledges) {
         GetParam().busyMs;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Transact(GetParam().command, 4, true, 1000).bytes, "BSY;");
+    EXPECT_EQ(bench.words.Transact(GetParam().command, 4, true, 1000).bytes, "BSY;");
     const uint32_t busySince = bench.clock.TickCount();
-    EXPECT_EQ(bench.pc.WaitForAck(GetParam().pcWaitMs), GetParam().acknowledged);
+    EXPECT_EQ(bench.words.WaitForAck(GetParam().pcWaitMs), GetParam().acknowledged);
     const uint32_t waited = bench.clock.TickCount() - busySince;
     if (GetParam().acknowledged) {
         EXPECT_GE(waited, GetParam().busyMs);
@@ -294,9 +306,11 @@ TEST(Erase, BusyThenBothErasedBeforeAnUpload) {
     config.cldBusyMs = 5000;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_TRUE(bench.pc.Erase("CLR;", 50000));
-    EXPECT_TRUE(bench.pc.Erase("CLD;", 80000));
-    EXPECT_TRUE(bench.pc.SendBlock("ROUTES"));
+    const std::string block = "ROUTES";
+    EXPECT_TRUE(bench.pc.UploadRoutes(test::BytesOf(block), static_cast<uint32_t>(block.size()),
+                                      nullptr, 0, 100));
+    EXPECT_TRUE(bench.instrument.routesErased());
+    EXPECT_TRUE(bench.instrument.dataErased());
     EXPECT_EQ(bench.instrument.receivedRouteBlock(), "ROUTES");
     EXPECT_TRUE(bench.instrument.log().empty());
 }
@@ -306,8 +320,8 @@ TEST(Erase, CommandWhileErasingIsNotAnswered) {
     config.clrBusyMs = 5000;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Word("CLR;").bytes, "BSY;");
-    EXPECT_EQ(bench.pc.Word("VER;").bytes, "");
+    EXPECT_EQ(bench.words.Word("CLR;").bytes, "BSY;");
+    EXPECT_EQ(bench.words.Word("VER;").bytes, "");
     EXPECT_EQ(bench.instrument.log(), (Words{"\"VER;\" while erasing"}));
 }
 
@@ -325,12 +339,12 @@ class StrictTest : public ::testing::TestWithParam<StrictCase> {};
 TEST_P(StrictTest, AnswersNothingAndLogs) {
     SimBench bench;
     ASSERT_TRUE(GetParam().communicating ? bench.OpenCommunicating() : bench.Open());
-    const test::PcReply reply = bench.pc.Word(GetParam().command);
+    const test::PcReply reply = bench.words.Word(GetParam().command);
     ASSERT_TRUE(reply.ok);
     EXPECT_EQ(reply.bytes, "");
     EXPECT_EQ(bench.instrument.log(), (Words{GetParam().complaint}));
     // And it still listens.
-    EXPECT_EQ(bench.pc.Word(";").bytes, "OK;");
+    EXPECT_EQ(bench.words.Word(";").bytes, "OK;");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -358,7 +372,7 @@ TEST(Fault, NoAnswerHearsButNeverSpeaks) {
     SimulatedInstrumentConfig config;
     config.faults.noAnswer = true;
     SimBench bench(config);
-    EXPECT_FALSE(bench.pc.Connect().has_value());
+    EXPECT_FALSE(bench.pc.Connect(nullptr));
     EXPECT_EQ(bench.instrument.receivedWords(), (Words{";", "STP;"}));
 }
 
@@ -380,7 +394,7 @@ TEST_P(ReplyFaultTest, SpoilsTheReply) {
     ASSERT_TRUE(bench.Open());
     // Into communication mode behind the fault's back, so the command under test is reached.
     EnterCommunicationMode(bench);
-    EXPECT_EQ(bench.pc.Transact(GetParam().command, 128, true, 1000).bytes, GetParam().reply);
+    EXPECT_EQ(bench.words.Transact(GetParam().command, 128, true, 1000).bytes, GetParam().reply);
 }
 
 SimulatedFaults Garbage() {
@@ -410,7 +424,7 @@ TEST(Fault, GarbageFailsTheHandshakeAtEveryRow) {
     SimulatedInstrumentConfig config;
     config.faults.garbage = true;
     SimBench bench(config);
-    EXPECT_FALSE(bench.pc.Connect().has_value());
+    EXPECT_FALSE(bench.pc.Connect(nullptr));
     EXPECT_EQ(bench.instrument.receivedWords(), (Words{";", "COM;", "STP;"}));
 }
 
@@ -421,8 +435,8 @@ TEST(Fault, CutShortLosesTheLastByteOfABlock) {
     SimBench bench(config);
     ASSERT_TRUE(bench.Open());
     EnterCommunicationMode(bench);
-    EXPECT_EQ(bench.pc.Word("TXD;").bytes, "BLK:64");
-    EXPECT_EQ(bench.pc.Transact("ACK;", 100, false, 2000).bytes, PatternBytes(99));
+    EXPECT_EQ(bench.words.Word("TXD;").bytes, "BLK:64");
+    EXPECT_EQ(bench.words.Transact("ACK;", 100, false, 2000).bytes, PatternBytes(99));
 }
 
 struct SilenceCase {
@@ -440,13 +454,16 @@ TEST_P(SilenceTest, StopsTheBlockAfterSoManyBytes) {
     config.faults.silenceAfterBytes = GetParam().silenceAfter;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_EQ(bench.pc.Word("TXD;").bytes, "BLK:" + test::PcSide::Hex(GetParam().length) + ";");
+    EXPECT_EQ(bench.words.Word("TXD;").bytes, "BLK:" + test::UpperHex(GetParam().length) + ";");
     const test::PcReply block =
-        bench.pc.Transact("ACK;", static_cast<uint32_t>(GetParam().length), false, 2000);
+        bench.words.Transact("ACK;", static_cast<uint32_t>(GetParam().length), false, 2000);
     EXPECT_EQ(block.bytes, PatternBytes(GetParam().arrives));
     SimBench whole(config);
     ASSERT_TRUE(whole.OpenCommunicating());
-    EXPECT_EQ(whole.pc.ReceiveBlock("TXD;").has_value(), GetParam().arrives == GetParam().length);
+    std::vector<uint8_t> route;
+    std::vector<uint8_t> data;
+    EXPECT_EQ(whole.pc.DownloadData(route, data, nullptr, 30, 70),
+              GetParam().arrives == GetParam().length);
 }
 
 INSTANTIATE_TEST_SUITE_P(Blocks, SilenceTest,
@@ -462,6 +479,8 @@ struct MissingAckCase {
     uint32_t pieceSize;
     size_t missingAck;
     size_t acknowledged;
+    // The PC sends nothing after the piece that went unacknowledged.
+    size_t arrived;
 };
 
 class MissingAckTest : public ::testing::TestWithParam<MissingAckCase> {};
@@ -472,16 +491,18 @@ TEST_P(MissingAckTest, FailsTheUploadAtThatPiece) {
     config.faults.missingAck = GetParam().missingAck;
     SimBench bench(config);
     ASSERT_TRUE(bench.OpenCommunicating());
-    EXPECT_FALSE(bench.pc.SendBlock(PatternBytes(GetParam().length)));
+    const std::string block = PatternBytes(GetParam().length);
+    EXPECT_FALSE(bench.pc.UploadRoutes(test::BytesOf(block), static_cast<uint32_t>(block.size()),
+                                       nullptr, 0, 100));
     EXPECT_EQ(bench.instrument.acknowledgedPieces(), GetParam().acknowledged);
-    EXPECT_EQ(bench.pc.piecesSent(), GetParam().missingAck);
+    EXPECT_EQ(bench.instrument.receivedRouteBlock(), block.substr(0, GetParam().arrived));
     EXPECT_FALSE(bench.instrument.uploadComplete());
 }
 
 INSTANTIATE_TEST_SUITE_P(Pieces, MissingAckTest,
-                         ::testing::Values(MissingAckCase{"First", 10000, 0x1000, 1, 0},
-                                           MissingAckCase{"Second", 10000, 0x1000, 2, 1},
-                                           MissingAckCase{"EmptyPieces", 10, 0, 3, 2}),
+                         ::testing::Values(MissingAckCase{"First", 10000, 0x1000, 1, 0, 0x1000},
+                                           MissingAckCase{"Second", 10000, 0x1000, 2, 1, 0x2000},
+                                           MissingAckCase{"EmptyPieces", 10, 0, 3, 2, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
