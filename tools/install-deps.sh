@@ -5,5 +5,5 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
     ca-certificates cmake ninja-build g++ pkg-config \
-    zlib1g-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libftdi1-dev \
+    zlib1g-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libftdi1-dev libblkid-dev \
     clang libclang-rt-14-dev >/dev/null

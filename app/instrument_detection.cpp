@@ -1,0 +1,57 @@
+#include "app/instrument_detection.h"
+
+#include <string_view>
+#include <vector>
+
+#include "instrument/t7300_instrument.h"
+
+namespace wl {
+
+bool T7300SerialProbe::IsConnected() {
+    return instrument_.IsConnected();
+}
+
+int32_t AnalyzerKindOfLabel(const std::string& label) {
+    // Exact and case-sensitive on the first four characters: "tkb_1", "TKB" or "TKB0417" are not
+    // analyzers.
+    const std::string_view prefix = std::string_view(label).substr(0, 4);
+    if (prefix == "TKB_") {
+        return kInstrumentAnalyzerTKB;
+    }
+    if (prefix == "TKA_") {
+        return kInstrumentAnalyzerTKA;
+    }
+    if (prefix == "TKC_") {
+        return kInstrumentAnalyzerTKC;
+    }
+    return kInstrumentNone;
+}
+
+std::filesystem::path AnalyzerDrivePath(int32_t kind, const std::filesystem::path& root) {
+    // The TKA analyzer keeps its folders one level down, in "TKA".
+    if (kind == kInstrumentAnalyzerTKA) {
+        return root / "TKA";
+    }
+    return root;
+}
+
+bool DetectInstrument(ISerialProbe& serial, IDriveLister& drives, DetectedInstrument& state) {
+    state.kind = kInstrumentNone;
+    if (serial.IsConnected()) {
+        state.kind = kInstrumentSerial;
+        return true;
+    }
+    std::vector<DriveInfo> list;
+    drives.ListDrives(list);
+    for (const DriveInfo& drive : list) {
+        const int32_t kind = AnalyzerKindOfLabel(drive.label);
+        if (kind != kInstrumentNone) {
+            state.drivePath = AnalyzerDrivePath(kind, drive.root);
+            state.kind = kind;
+            return true;
+        }
+    }
+    return false;
+}
+
+}  // namespace wl

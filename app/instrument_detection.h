@@ -1,0 +1,55 @@
+#pragma once
+// Which instrument is connected, asked on every tick: the serial link first, then the mounted
+// drives by the first four characters of their volume labels.
+
+#include <cstdint>
+#include <filesystem>
+
+#include "app/drive_list.h"
+
+namespace wl {
+
+class CT7300Instrument;
+
+enum InstrumentKind : int32_t {
+    kInstrumentNone = 0,
+    kInstrumentAnalyzerTKA = 1,
+    kInstrumentAnalyzerTKB = 2,
+    kInstrumentSerial = 3,
+    kInstrumentAnalyzerTKC = 4,
+};
+
+// The program-wide answer of detection. `drivePath` is written only when an analyzer is found
+// and never cleared: readers look at `kind` first.
+struct DetectedInstrument {
+    int32_t kind = kInstrumentNone;
+    std::filesystem::path drivePath;
+};
+
+// The serial probe; tests fake it.
+class ISerialProbe {
+  public:
+    virtual ~ISerialProbe() = default;
+    virtual bool IsConnected() = 0;
+};
+
+// The real probe: the serial instrument's own IsConnected, which rate-limits its attempts.
+class T7300SerialProbe : public ISerialProbe {
+  public:
+    explicit T7300SerialProbe(CT7300Instrument& instrument) : instrument_(instrument) {}
+    bool IsConnected() override;
+
+  private:
+    CT7300Instrument& instrument_;
+};
+
+// The folder an analyzer of `kind` keeps its route and data folders under, below its drive root.
+std::filesystem::path AnalyzerDrivePath(int32_t kind, const std::filesystem::path& root);
+
+// The analyzer kind a volume label announces, or kInstrumentNone.
+int32_t AnalyzerKindOfLabel(const std::string& label);
+
+// One detection pass; true when an instrument was found.
+bool DetectInstrument(ISerialProbe& serial, IDriveLister& drives, DetectedInstrument& state);
+
+}  // namespace wl
