@@ -4,6 +4,9 @@
 #include <string_view>
 #include <utility>
 
+#include "common/format.h"
+#include "common/utf16.h"
+
 namespace wl {
 namespace {
 
@@ -13,13 +16,7 @@ bool IsUpperHexDigit(char c) {
 
 // Uppercase hexadecimal without leading zeros, as lengths travel on the line.
 std::string Hex(size_t value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), kDigits[value % 16]);
-        value /= 16;
-    } while (value != 0);
-    return text;
+    return Utf16ToUtf8(Format("%X", {value}));
 }
 
 // The length of an upload header, written the one way the PC writes it: 1 to 8 uppercase

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include "common/format.h"
+#include "common/utf16.h"
 #include "instrument/ftdi.h"
 #include "instrument/t7300_instrument.h"
 #include "instrument/trace.h"
@@ -60,13 +62,7 @@ inline const uint8_t* BytesOf(const std::string& bytes) {
 
 // How the PC writes lengths: uppercase hexadecimal without leading zeros.
 inline std::string UpperHex(size_t value) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    do {
-        text.insert(text.begin(), kDigits[value % 16]);
-        value /= 16;
-    } while (value != 0);
-    return text;
+    return Utf16ToUtf8(Format("%X", {value}));
 }
 
 // Version texts are ASCII here; the program widens each byte to one code point.
