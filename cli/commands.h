@@ -6,6 +6,8 @@
 #include <optional>
 #include <vector>
 
+#include "instrument/driver_choice.h"
+
 namespace wl::cli {
 
 inline constexpr int kExitSuccess = 0;
@@ -17,5 +19,7 @@ int RunList(const std::filesystem::path& file, bool json);
 int RunExtract(const std::filesystem::path& file, const std::filesystem::path& destination,
                std::optional<int> type);
 int RunVerify(const std::filesystem::path& file);
+// One detection pass; exit 0 when an instrument was found, 1 when none.
+int RunDetect(const SerialSettings& settings);
 
 }  // namespace wl::cli

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/commands.h"
+#include "instrument/trace.h"
 #include "platform/program_version.h"
 
 int main(int argc, char** argv) {
@@ -13,6 +14,16 @@ int main(int argc, char** argv) {
                  "wayload-cli");
     app.set_version_flag("--version", std::string("wayload-cli ") + wl::kProgramVersion);
     app.require_subcommand(1);
+
+    // How the serial converter is reached; the environment gives the defaults.
+    wl::SerialSettings serial = wl::SerialSettingsFromEnvironment();
+    std::string driverName;
+    std::string port;
+    bool trace = false;
+    app.add_option("--port", port, "Device path of the serial converter (overrides WAYLOAD_PORT)");
+    app.add_option("--driver", driverName, "Converter driver: auto, tty or libftdi")
+        ->check(CLI::IsMember({"auto", "tty", "libftdi"}));
+    app.add_flag("--trace", trace, "Write the serial link's trace lines to stderr");
 
     int packType = 1;
     std::filesystem::path packOut;
@@ -44,6 +55,9 @@ int main(int argc, char** argv) {
         "verify", "Restore every image of a container in memory and check its size.");
     verify->add_option("FILE", verifyFile, "Container file")->required();
 
+    CLI::App* detect = app.add_subcommand(
+        "detect", "Look once for a connected instrument, as the window does on every tick.");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -51,6 +65,19 @@ int main(int argc, char** argv) {
         return app.exit(error) == 0 ? kExitSuccess : 2;
     }
 
+    if (!port.empty()) {
+        serial.port = std::filesystem::path(port);
+    }
+    if (!driverName.empty()) {
+        serial.driver = *wl::ParseDriverKind(driverName);
+    }
+    if (trace) {
+        wl::EnableTrace();
+    }
+
+    if (detect->parsed()) {
+        return RunDetect(serial);
+    }
     if (pack->parsed()) {
         return RunPack(packOut, packFolders, packType);
     }

@@ -1,6 +1,7 @@
 // Real labelled ext4 images: probed as a file by anyone, loop-mounted when running as root.
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -80,6 +81,14 @@ TEST(LabelledImage, ALoopMountedAnalyzerIsDetected) {
         EXPECT_TRUE(DetectInstrument(serial, lister, state));
         EXPECT_EQ(state.kind, kInstrumentAnalyzerTKB);
         EXPECT_EQ(state.drivePath, expected.root);
+
+        // The same pass as an operator runs it.
+        const std::filesystem::path out = folder / "detect.out";
+        const int status = std::system((std::string(WAYLOAD_CLI) + " --port " +
+                                        Quoted(folder / "no-port") + " detect >" + Quoted(out))
+                                           .c_str());
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_EQ(test::ReadFile(out), "2\tTKBMax\t" + expected.root.string() + "\n");
     }
     BlkidLabelProbe probe;
     MountedDriveLister lister(kSystemMountInfo, kSystemByLabelFolder, probe);

@@ -5,7 +5,10 @@
 #include <pty.h>
 #include <sys/mount.h>
 #include <sys/wait.h>
+
 #include <unistd.h>
+#include <cstdio>
+#include <cstring>
 
 #include <nlohmann/json.hpp>
 
@@ -242,6 +245,38 @@ TEST_F(CliTest, FullDiskIsReportedWithItsCause) {
     EXPECT_TRUE(IsOneLine(outcome.err)) << outcome.err;
     EXPECT_NE(outcome.err.find("13 : The disk is full."), std::string::npos) << outcome.err;
     EXPECT_TRUE(empty);
+}
+
+// Looking once for an instrument: the simulated serial instrument on a pseudo-terminal is found
+// through --port (or WAYLOAD_PORT); a port with nothing behind it finds no serial instrument.
+TEST_F(CliTest, DetectFindsTheSerialInstrumentThroughThePortSetting) {
+    // A version text unique to this test names its simulator for stopping it.
+    const std::string tag = temp.path().filename().string();
+    FILE* sim =
+        ::popen((std::string(WAYLOAD_INSTRUMENT_SIM) + " --description T7310 --version-text " + tag)
+                    .c_str(),
+                "r");
+    ASSERT_NE(sim, nullptr);
+    char line[256] = {};
+    ASSERT_NE(std::fgets(line, sizeof line, sim), nullptr);
+    const std::string port(line, std::strcspn(line, "\n"));
+
+    Outcome found = RunCli(temp.path(), {"--port", port, "--trace", "detect"});
+    EXPECT_EQ(found.exitCode, 0) << found.err;
+    EXPECT_EQ(found.out, "3\tPellix S\n");
+    EXPECT_NE(found.err.find("T7300-III: FT_OpenEx (baudrate = 1500000) OK"), std::string::npos)
+        << found.err;
+    std::system(("pkill -f 'version-text " + tag + "'").c_str());
+    ::pclose(sim);
+
+    Outcome none = RunCli(temp.path(), {"--port", (temp / "no-such-port").string(), "detect"});
+    if (none.exitCode == 0) {
+        GTEST_SKIP() << "an analyzer is mounted on this machine: " << none.out;
+    }
+    EXPECT_EQ(none.exitCode, 1);
+    EXPECT_EQ(none.out, "no instrument connected\n");
+    EXPECT_EQ(none.err, "");
+    EXPECT_EQ(RunCli(temp.path(), {"--driver", "d2xx", "detect"}).exitCode, 2);
 }
 
 TEST_F(CliTest, HelpVersionAndUsage) {
