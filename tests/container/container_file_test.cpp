@@ -10,6 +10,7 @@
 #include "container/compressed_image.h"
 #include "container/item_names.h"
 #include "fs/file_ops.h"
+#include "tests/support/recording_progress.h"
 #include "tests/support/temp_folder.h"
 
 namespace BDL {
@@ -20,17 +21,6 @@ using wl::test::ReadFile;
 using wl::test::TempFolder;
 using wl::test::TreeSnapshot;
 using wl::test::WriteFile;
-
-class RecordingSink : public wl::I_InfoWnd {
-  public:
-    void SetText(const std::u16string&) override {}
-    void SetProgress(double percent) override { positions.push_back(percent); }
-    void SetTextAndProgress(const std::u16string&, double percent) override {
-        SetProgress(percent);
-    }
-    void SetTitle(const std::u16string&) override {}
-    std::vector<double> positions;
-};
 
 std::string Utf16Le(const std::u16string& text) {
     std::string bytes;
@@ -227,7 +217,7 @@ TEST(ContainerFile, ProgressMovesPerEntryWithinTheRange) {
     WriteFile(temp / "R" / "s" / "b", "2");
     ContainerFile container;
     ASSERT_TRUE(container.Create(temp / "out.rdx"));
-    RecordingSink sink;
+    wl::test::RecordingProgress sink;
     std::u16string error;
     ASSERT_NE(container.AddFolder(u"R", 1, temp / "R", &sink, 0, 100, error), nullptr);
     ASSERT_EQ(sink.positions.size(), 3u);
@@ -240,7 +230,7 @@ TEST(ContainerFile, ProgressMovesPerEntryWithinTheRange) {
 
     ContainerFile reader;
     ASSERT_TRUE(reader.Open(temp / "out.rdx"));
-    RecordingSink unpackSink;
+    wl::test::RecordingProgress unpackSink;
     fs::create_directory(temp / "x");
     ASSERT_TRUE(reader.ExtractProject(*reader.GetProjectList().projects.Get(0), temp / "x",
                                       &unpackSink, 50, 80, error));

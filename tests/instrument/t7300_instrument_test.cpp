@@ -5,22 +5,12 @@
 #include <map>
 
 #include "tests/instrument/scripted_driver.h"
+#include "tests/support/recording_progress.h"
 
 namespace wl {
 namespace {
 
 using Calls = std::vector<std::string>;
-
-class RecordingProgress : public I_InfoWnd {
-  public:
-    void SetText(const std::u16string&) override {}
-    void SetProgress(double percent) override { positions.push_back(percent); }
-    void SetTextAndProgress(const std::u16string&, double percent) override {
-        positions.push_back(percent);
-    }
-    void SetTitle(const std::u16string&) override {}
-    std::vector<double> positions;
-};
 
 class InstrumentTest : public ::testing::Test {
   protected:
@@ -46,7 +36,7 @@ class InstrumentTest : public ::testing::Test {
     test::ScriptedDriver driver{clock};
     DiscardingTrace trace;
     CT7300Instrument instrument{driver, clock, trace};
-    RecordingProgress progress;
+    test::RecordingProgress progress;
 };
 
 size_t CountCalls(const Calls& calls, const std::string& prefix) {
@@ -109,7 +99,7 @@ TEST_F(InstrumentTest, HandShakeSetsTheModelCode) {
                 return c.version + ";";
             return "";
         };
-        RecordingProgress caseProgress;
+        test::RecordingProgress caseProgress;
         EXPECT_TRUE(caseInstrument.Connect(&caseProgress)) << c.description << c.baud;
         EXPECT_EQ(caseInstrument.ModelCode(), c.expectedModel) << c.description << c.baud;
         EXPECT_EQ(caseProgress.positions.back(), 30);

@@ -9,6 +9,7 @@
 
 #include "common/info_wnd.h"
 #include "tests/sim/sim_bench.h"
+#include "tests/support/recording_progress.h"
 
 namespace wl {
 namespace {
@@ -23,24 +24,6 @@ using Words = std::vector<std::string>;
 
 // The ";" and "COM;" waits, the "STP;" wait and the unsent-command pause, for each row.
 constexpr uint32_t kConnectBoundMs = 6 * (5000 + 1000 + 2000) + 1000;
-
-class RecordingProgress : public I_InfoWnd {
-  public:
-    void SetText(const std::u16string&) override {}
-    void SetProgress(double percent) override {
-        values.push_back(percent);
-        if (onReport) {
-            onReport();
-        }
-    }
-    void SetTextAndProgress(const std::u16string&, double percent) override {
-        SetProgress(percent);
-    }
-    void SetTitle(const std::u16string&) override {}
-
-    std::vector<double> values;
-    std::function<void()> onReport;
-};
 
 SimulatedInstrumentConfig Model(std::string description, uint32_t baud, std::string version) {
     SimulatedInstrumentConfig config;
@@ -74,11 +57,11 @@ class InstrumentHandshakeTest : public ::testing::TestWithParam<HandshakeCase> {
 
 TEST_P(InstrumentHandshakeTest, ConnectsAtTheFirstRowThatAnswers) {
     SimBench bench(GetParam().config);
-    RecordingProgress progress;
+    test::RecordingProgress progress;
     ASSERT_TRUE(bench.pc.Connect(&progress));
     EXPECT_EQ(bench.pc.ModelCode(), GetParam().modelCode);
     EXPECT_EQ(bench.pc.VersionText(), Widened(GetParam().config.versionText + ";"));
-    EXPECT_EQ(progress.values, GetParam().progress);
+    EXPECT_EQ(progress.positions, GetParam().progress);
     EXPECT_TRUE(bench.ftdi.HasHandle());
     EXPECT_EQ(bench.driver.lineBaud(), GetParam().config.baud);
     EXPECT_TRUE(bench.instrument.inCommunicationMode());
@@ -190,7 +173,7 @@ TEST_P(InstrumentDownloadTest, FetchesBothBlocksByteForByte) {
     SimBench bench(config);
     ASSERT_TRUE(bench.pc.Connect(nullptr));
 
-    RecordingProgress progress;
+    test::RecordingProgress progress;
     std::vector<uint8_t> route;
     std::vector<uint8_t> data;
     ASSERT_TRUE(bench.pc.DownloadData(route, data, &progress, 30, 70));
@@ -198,21 +181,21 @@ TEST_P(InstrumentDownloadTest, FetchesBothBlocksByteForByte) {
     EXPECT_EQ(data, AsVector(config.dataBlock));
 
     // The route block moves the bar from 32 to 50, the data block from 52 to 70.
-    for (const double value : progress.values) {
+    for (const double value : progress.positions) {
         EXPECT_GE(value, 30);
         EXPECT_LE(value, 70);
     }
-    EXPECT_TRUE(std::is_sorted(progress.values.begin(), progress.values.end()));
+    EXPECT_TRUE(std::is_sorted(progress.positions.begin(), progress.positions.end()));
     if (GetParam().routeLength > 0) {
-        EXPECT_NE(std::find(progress.values.begin(), progress.values.end(), 50.0),
-                  progress.values.end());
+        EXPECT_NE(std::find(progress.positions.begin(), progress.positions.end(), 50.0),
+                  progress.positions.end());
     }
     if (GetParam().dataLength > 0) {
-        ASSERT_FALSE(progress.values.empty());
-        EXPECT_EQ(progress.values.back(), 70);
+        ASSERT_FALSE(progress.positions.empty());
+        EXPECT_EQ(progress.positions.back(), 70);
     }
     if (GetParam().routeLength == 0 && GetParam().dataLength == 0) {
-        EXPECT_TRUE(progress.values.empty()) << "header exchanges report nothing";
+        EXPECT_TRUE(progress.positions.empty()) << "header exchanges report nothing";
     }
 
     EXPECT_TRUE(bench.pc.Disconnect());
@@ -385,13 +368,13 @@ TEST(InstrumentUnplug, MidDownloadFailsAndAReplugIsProbedAfresh) {
     SimBench bench(config);
     ASSERT_TRUE(bench.pc.Connect(nullptr));
 
-    RecordingProgress progress;
+    test::RecordingProgress progress;
     // The first raw bytes of the route block have arrived when the converter is pulled out.
     progress.onReport = [&bench] { bench.driver.Unplug(); };
     std::vector<uint8_t> route;
     std::vector<uint8_t> data;
     EXPECT_FALSE(bench.pc.DownloadData(route, data, &progress, 30, 70));
-    EXPECT_EQ(progress.values.size(), 1u);
+    EXPECT_EQ(progress.positions.size(), 1u);
     EXPECT_TRUE(route.empty());
     EXPECT_TRUE(data.empty());
     EXPECT_FALSE(bench.ftdi.HasHandle());
