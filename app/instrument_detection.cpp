@@ -11,6 +11,10 @@ bool T7300SerialProbe::IsConnected() {
     return instrument_.IsConnected();
 }
 
+void T7300SerialProbe::Disconnect() {
+    instrument_.Disconnect();
+}
+
 int32_t AnalyzerKindOfLabel(const std::string& label) {
     // Exact and case-sensitive on the first four characters: "tkb_1", "TKB" or "TKB0417" are not
     // analyzers.

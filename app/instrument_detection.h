@@ -33,11 +33,19 @@ class ISerialProbe {
     virtual bool IsConnected() = 0;
 };
 
-// The real probe: the serial instrument's own IsConnected, which rate-limits its attempts.
-class T7300SerialProbe : public ISerialProbe {
+// The serial link as the main window sees it: probed on a tick, let go when the converter is
+// removed.
+class ISerialLink : public ISerialProbe {
+  public:
+    virtual void Disconnect() = 0;
+};
+
+// The real link: the serial instrument's own IsConnected, which rate-limits its attempts.
+class T7300SerialProbe : public ISerialLink {
   public:
     explicit T7300SerialProbe(CT7300Instrument& instrument) : instrument_(instrument) {}
     bool IsConnected() override;
+    void Disconnect() override;
 
   private:
     CT7300Instrument& instrument_;

@@ -1,31 +1,14 @@
 #include <cstdio>
 
 #include "app/instrument_detection.h"
+#include "app/instrument_names.h"
 #include "app/mounted_drive_lister.h"
 #include "cli/cli_output.h"
 #include "cli/commands.h"
 #include "instrument/t7300_instrument.h"
-#include "locale/string_table.h"
 #include "platform/clock.h"
 
 namespace wl::cli {
-namespace {
-
-const std::u16string& DisplayName(int32_t kind) {
-    const strBDL& texts = StringTable();
-    switch (kind) {
-        case kInstrumentAnalyzerTKA:
-            return texts.InstrTKA;
-        case kInstrumentAnalyzerTKB:
-            return texts.InstrTKB;
-        case kInstrumentAnalyzerTKC:
-            return texts.InstrTKC;
-        default:
-            return texts.InstrPellix;
-    }
-}
-
-}  // namespace
 
 int RunDetect(const SerialSettings& settings) {
     const auto driver = MakeDriver(settings);
@@ -40,10 +23,10 @@ int RunDetect(const SerialSettings& settings) {
         return kExitFailure;
     }
     if (state.kind == kInstrumentSerial) {
-        std::printf("%d\t%s\n", state.kind, Printable(DisplayName(state.kind)).c_str());
+        std::printf("%d\t%s\n", state.kind, Printable(InstrumentDisplayName(state.kind)).c_str());
     } else {
-        std::printf("%d\t%s\t%s\n", state.kind, Printable(DisplayName(state.kind)).c_str(),
-                    state.drivePath.c_str());
+        std::printf("%d\t%s\t%s\n", state.kind,
+                    Printable(InstrumentDisplayName(state.kind)).c_str(), state.drivePath.c_str());
     }
     return kExitSuccess;
 }

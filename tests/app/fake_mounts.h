@@ -40,14 +40,19 @@ class FakeLabelProbe : public ILabelProbe {
     std::vector<std::string> probed;
 };
 
-class FakeSerialProbe : public ISerialProbe {
+class FakeSerialProbe : public ISerialLink {
   public:
     bool IsConnected() override {
         ++calls;
         return connected;
     }
+    void Disconnect() override {
+        ++disconnects;
+        connected = false;
+    }
     bool connected = false;
     int calls = 0;
+    int disconnects = 0;
 };
 
 class FakeDriveLister : public IDriveLister {
