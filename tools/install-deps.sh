@@ -6,4 +6,5 @@ apt-get update -qq
 apt-get install -y -qq --no-install-recommends \
     ca-certificates cmake ninja-build g++ pkg-config \
     zlib1g-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libftdi1-dev libblkid-dev \
-    clang libclang-rt-14-dev >/dev/null
+    libudev-dev qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core \
+    xvfb xauth clang libclang-rt-14-dev >/dev/null

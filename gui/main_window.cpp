@@ -1,0 +1,164 @@
+#include "gui/main_window.h"
+
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <utility>
+
+#include "gui/dialog_units.h"
+#include "gui/lng_dlg.h"
+#include "gui/pictures/window_icon.h"
+#include "gui/qt_text.h"
+#include "locale/string_table.h"
+
+namespace wl {
+
+CWayloadDlg::CWayloadDlg(ISerialLink& serial, IDriveLister& drives, ITransferHooks& transfers,
+                         LanguageSetup languages, QWidget* parent)
+    : QDialog(parent),
+      languages_(languages),
+      controller_(*this, serial, drives, transfers, std::move(languages)),
+      removals_([this](const DeviceNotice& notice) { controller_.OnDeviceChange(&notice); }),
+      pcToInstrument_(new CImageButton(this)),
+      instrumentToPc_(new CImageButton(this)),
+      statusLine_(new QLabel(this)) {
+    setWindowTitle(ToQString(StringTable().AppTitle));
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
+    statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    PlaceControls();
+    connect(pcToInstrument_, &QPushButton::clicked, this, [this] { controller_.OnPC2I(); });
+    connect(instrumentToPc_, &QPushButton::clicked, this, [this] { controller_.OnI2PC(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { controller_.OnTimer(); });
+    connect(this, &QDialog::finished, this, [this] { Destroy(); });
+}
+
+CWayloadDlg::~CWayloadDlg() {
+    Destroy();
+}
+
+void CWayloadDlg::PlaceControls() {
+    const int top = menuBar_ ? menuBar_->sizeHint().height() : 0;
+    pcToInstrument_->setGeometry(DialogUnitsRect(7, 6, 77, 43).translated(0, top));
+    instrumentToPc_->setGeometry(DialogUnitsRect(91, 6, 75, 43).translated(0, top));
+    statusLine_->setGeometry(DialogUnitsRect(7, 53, 159, 8).translated(0, top));
+    const QSize client = DialogUnitsRect(0, 0, 173, 80).size();
+    if (menuBar_) {
+        menuBar_->setGeometry(0, 0, client.width(), top);
+    }
+    setFixedSize(client.width(), client.height() + top);
+}
+
+void CWayloadDlg::Initialise() {
+    controller_.OnInitDialog();
+}
+
+void CWayloadDlg::Run() {
+    Initialise();
+    exec();
+}
+
+void CWayloadDlg::Destroy() {
+    if (!destroyed_) {
+        destroyed_ = true;
+        controller_.OnDestroy();
+    }
+}
+
+void CWayloadDlg::keyPressEvent(QKeyEvent* event) {
+    // Enter ends the window as Escape does; the window has no button of its own for either.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+CImageButton& CWayloadDlg::Button(PictureButton button) {
+    return button == PictureButton::kPcToInstrument ? *pcToInstrument_ : *instrumentToPc_;
+}
+
+bool CWayloadDlg::LoadPicture(PictureButton button, PictureSlot slot, int number) {
+    return Button(button).LoadPngResource(number, slot);
+}
+
+void CWayloadDlg::InvalidateButtons() {
+    pcToInstrument_->update();
+    instrumentToPc_->update();
+}
+
+void CWayloadDlg::EnableButtons(bool enabled) {
+    pcToInstrument_->setEnabled(enabled);
+    instrumentToPc_->setEnabled(enabled);
+}
+
+void CWayloadDlg::SetStatusText(const std::u16string& text) {
+    statusLine_->setText(ToQString(text));
+}
+
+void CWayloadDlg::SetTitle(const std::u16string& title) {
+    setWindowTitle(ToQString(title));
+}
+
+void CWayloadDlg::SetIcons(int largeIcon, int smallIcon) {
+    setWindowIcon(WindowIcon(largeIcon, smallIcon));
+}
+
+void CWayloadDlg::InvalidateWindow() {
+    update();
+    InvalidateButtons();
+}
+
+void CWayloadDlg::InstallMenuBar(const std::u16string& caption,
+                                 const std::vector<LanguageMenuItem>& items) {
+    DeleteMenuBar();
+    menuBar_ = new QMenuBar(this);
+    languageMenu_ = menuBar_->addMenu(ToQString(caption));
+    for (const LanguageMenuItem& item : items) {
+        QAction* action = languageMenu_->addAction(ToQString(item.text));
+        const int command = item.command;
+        connect(action, &QAction::triggered, this,
+                [this, command] { controller_.OnLanguageCommand(command); });
+    }
+    menuBar_->show();
+    PlaceControls();
+}
+
+void CWayloadDlg::SetMenuBarCaption(const std::u16string& caption) {
+    if (languageMenu_) {
+        languageMenu_->setTitle(ToQString(caption));
+    }
+}
+
+void CWayloadDlg::RedrawMenuBar() {
+    if (menuBar_) {
+        menuBar_->update();
+    }
+}
+
+void CWayloadDlg::DeleteMenuBar() {
+    delete menuBar_;
+    menuBar_ = nullptr;
+    languageMenu_ = nullptr;
+}
+
+void CWayloadDlg::ShowLanguageDialog() {
+    // Before the main window is shown, so it has no owner on the screen.
+    LngDlg dialog(languages_.languageFolder, languages_.settingsFile);
+    dialog.exec();
+}
+
+void CWayloadDlg::StartTimer(uint32_t periodMs) {
+    timer_.start(static_cast<int>(periodMs));
+}
+
+bool CWayloadDlg::RegisterRemovalNotices() {
+    return removals_.Start();
+}
+
+void CWayloadDlg::UnregisterRemovalNotices() {
+    removals_.Stop();
+}
+
+}  // namespace wl
