@@ -1,0 +1,30 @@
+#pragma once
+// Where a program looks for instruments on this machine: the serial instrument behind the chosen
+// converter driver, and the mounted filesystems with their labels.
+
+#include <memory>
+
+#include "app/instrument_detection.h"
+#include "app/mounted_drive_lister.h"
+#include "instrument/driver_choice.h"
+#include "instrument/t7300_instrument.h"
+
+namespace wl {
+
+class SystemInstruments {
+  public:
+    explicit SystemInstruments(const SerialSettings& settings);
+
+    CT7300Instrument& instrument() { return instrument_; }
+    ISerialLink& serial() { return serial_; }
+    IDriveLister& drives() { return drives_; }
+
+  private:
+    std::unique_ptr<IFtdiDriver> driver_;
+    CT7300Instrument instrument_;
+    T7300SerialProbe serial_;
+    BlkidLabelProbe labels_;
+    MountedDriveLister drives_;
+};
+
+}  // namespace wl
