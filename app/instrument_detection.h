@@ -6,25 +6,11 @@
 #include <filesystem>
 
 #include "app/drive_list.h"
+#include "common/instrument_kind.h"
 
 namespace wl {
 
 class CT7300Instrument;
-
-enum InstrumentKind : int32_t {
-    kInstrumentNone = 0,
-    kInstrumentAnalyzerTKA = 1,
-    kInstrumentAnalyzerTKB = 2,
-    kInstrumentSerial = 3,
-    kInstrumentAnalyzerTKC = 4,
-};
-
-// The program-wide answer of detection. `drivePath` is written only when an analyzer is found
-// and never cleared: readers look at `kind` first.
-struct DetectedInstrument {
-    int32_t kind = kInstrumentNone;
-    std::filesystem::path drivePath;
-};
 
 // The serial probe; tests fake it.
 class ISerialProbe {

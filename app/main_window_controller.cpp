@@ -9,15 +9,6 @@
 #include "locale/string_table.h"
 
 namespace wl {
-namespace {
-
-bool IsAnalyzer(int32_t kind) {
-    return kind == kInstrumentAnalyzerTKA || kind == kInstrumentAnalyzerTKB ||
-           kind == kInstrumentAnalyzerTKC;
-}
-
-}  // namespace
-
 MainWindowController::MainWindowController(IMainWindowPort& window, ISerialLink& serial,
                                            IDriveLister& drives, ITransferHooks& transfers,
                                            LanguageSetup languages)
@@ -77,7 +68,7 @@ void MainWindowController::OnDeviceChange(const DeviceNotice* notice) {
 
 void MainWindowController::OnPC2I() {
     const int32_t kind = instrument_.kind;
-    if (IsAnalyzer(kind)) {
+    if (IsAnalyzerKind(kind)) {
         transfers_.UploadToAnalyzer(instrument_);
     } else if (kind == kInstrumentSerial) {
         transfers_.UploadToSerialInstrument();
@@ -86,7 +77,7 @@ void MainWindowController::OnPC2I() {
 
 void MainWindowController::OnI2PC() {
     const int32_t kind = instrument_.kind;
-    if (IsAnalyzer(kind)) {
+    if (IsAnalyzerKind(kind)) {
         transfers_.DownloadFromAnalyzer(instrument_);
     } else if (kind == kInstrumentSerial) {
         transfers_.DownloadFromSerialInstrument();

@@ -12,9 +12,9 @@
 #include "app/drive_list.h"
 #include "app/instrument_detection.h"
 #include "app/main_window_port.h"
-#include "app/transfer_hooks.h"
 #include "app/window_title.h"
 #include "locale/language_list.h"
+#include "transfer/transfer_hooks.h"
 
 namespace wl {
 

@@ -2,7 +2,7 @@
 #include <QApplication>
 
 #include "app/system_instruments.h"
-#include "app/transfer_hooks.h"
+#include "transfer/transfer_hooks.h"
 #include "gui/main_window.h"
 #include "locale/program_folder.h"
 #include "locale/settings_file.h"

@@ -2,7 +2,7 @@
 // The four transfers the two buttons start. Each runs to its end before it returns; the window
 // keeps polling meanwhile, so a transfer reads the live detection state it is given.
 
-#include "app/instrument_detection.h"
+#include "common/instrument_kind.h"
 
 namespace wl {
 
