@@ -1,8 +1,6 @@
 // ReadWholeFile and WriteWholeFile: contents, limits and the exact error texts.
 
 #include <gmock/gmock.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <string>
@@ -10,6 +8,7 @@
 #include "common/utf16.h"
 #include "fs/file_ops.h"
 #include "tests/fs/scratch_folder.h"
+#include "tests/support/file_size_limit.h"
 
 namespace wl {
 namespace {
@@ -160,15 +159,11 @@ TEST_F(WholeFileTest, ShortWriteIsAWriteError) {
     // A file-size limit stands in for a full disk: the write stops part of the way.
     const fs::path file = root() / "big.bdl";
     const std::string content(8192, 'x');
-    rlimit previous{};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &previous), 0);
-    rlimit small = previous;
-    small.rlim_cur = 4096;
-    const auto previousHandler = ::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool written = Write(file, content);
-    ::setrlimit(RLIMIT_FSIZE, &previous);
-    ::signal(SIGXFSZ, previousHandler);
+    bool written;
+    {
+        test::FileSizeLimit limit(4096);
+        written = Write(file, content);
+    }
 
     EXPECT_FALSE(written);
     EXPECT_EQ(error_, Text("Cant write data into file ", file, " - 27"));

@@ -1,0 +1,121 @@
+#include "transfer/analyzer_download.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "common/format.h"
+#include "common/utf16.h"
+#include "container/container_file.h"
+#include "fs/file_ops.h"
+#include "fs/staged_file.h"
+#include "locale/string_table.h"
+#include "transfer/analyzer_folders.h"
+#include "transfer/transfer_messages.h"
+
+namespace wl {
+namespace {
+
+void AppendSubfolders(const std::filesystem::path& folder, int32_t kind,
+                      std::vector<RouteEntry>& entries) {
+    std::vector<std::filesystem::path> names;
+    if (folder.empty() || !PathExists(folder) || !ListSubfolders(folder, names)) {
+        return;
+    }
+    for (const std::filesystem::path& name : names) {
+        entries.push_back({PathToUtf16(name), PathToUtf16(folder / name), kind});
+    }
+}
+
+// Packs the chosen folders into the staged export file; false when a message was shown.
+bool PackFolders(ITransferUi& ui, BDL::ContainerFile& container,
+                 const std::vector<RouteEntry>& entries, const std::u16string& shownPath) {
+    const strBDL& texts = StringTable();
+    std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
+    const double step = 100.0 / static_cast<double>(entries.size());
+    double position = 0;
+    try {
+        for (const RouteEntry& entry : entries) {
+            progress->SetText(entry.name);
+            progress->SetProgress(position);
+            std::u16string error;
+            const auto folder = Utf16ToPath(entry.path);
+            if (!folder || !container.AddFolder(entry.name, entry.kind, *folder, progress.get(),
+                                                position, position + step, error)) {
+                progress.reset();
+                container.Close();
+                ShowClosing(ui,
+                            Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + entry.name +
+                                u" : " + error,
+                            MessageIcon::kError);
+                return false;
+            }
+            position += step;
+        }
+    } catch (const FileError& failure) {
+        // A full disk or a drive pulled out: the partial export goes with the staged file.
+        progress.reset();
+        container.Close();
+        ShowClosing(
+            ui, Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + FileErrorText(failure),
+            MessageIcon::kError);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem::path& base) {
+    std::vector<RouteEntry> entries;
+    AppendSubfolders(AnalyzerRouteFolder(kind, base), kRouteKindRoute, entries);
+    AppendSubfolders(AnalyzerDataFolder(kind, base), kRouteKindAnalyzer, entries);
+    // char16_t compares as an unsigned 16-bit number: an ordinal, case-sensitive order.
+    std::stable_sort(entries.begin(), entries.end(), [](const RouteEntry& a, const RouteEntry& b) {
+        return a.kind != b.kind ? a.kind < b.kind : a.name < b.name;
+    });
+    return entries;
+}
+
+void DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
+    const strBDL& texts = StringTable();
+    std::vector<RouteEntry> entries = ListAnalyzerFolders(instrument.kind, instrument.drivePath);
+    if (!ui.SelectRoutes(entries)) {
+        return;
+    }
+    if (entries.empty()) {
+        ui.ShowMessage({texts.NoRotuesWereSelected, texts.Error, MessageIcon::kError,
+                        MessageButtons::kOk, false});
+        return;
+    }
+    const auto target = ui.ChooseFileToSave({u"Export (*.rdx)", u"*.rdx", u"*.rdx"});
+    if (!target) {
+        return;
+    }
+    const std::u16string shownPath = PathToUtf16(*target);
+    // Written beside the target and renamed over it only when complete, so a failure leaves no
+    // partial file and an earlier export of that name as it was.
+    StagedFile staged(*target);
+    BDL::ContainerFile container;
+    if (!staged.ok() || !container.Create(staged.path())) {
+        const std::u16string reason = staged.ok() ? container.LastError() : staged.error();
+        ShowError(ui, Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, shownPath, reason}));
+        return;
+    }
+    if (!PackFolders(ui, container, entries, shownPath)) {
+        return;
+    }
+    int cause = 0;
+    const bool finished = container.Finish(cause);
+    const bool closed = container.Close();
+    if (finished && closed && staged.Commit()) {
+        ShowClosing(ui, Format(texts.RoutesSavedFmt, {shownPath}), MessageIcon::kInformation);
+        return;
+    }
+    const std::u16string reason = !finished ? FileErrorCauseText(cause)
+                                  : !closed ? Format("Can't close file %s", {shownPath})
+                                            : staged.error();
+    ShowClosing(ui, Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + reason,
+                MessageIcon::kError);
+}
+
+}  // namespace wl
