@@ -76,20 +76,20 @@ std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem:
     return entries;
 }
 
-void DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
+TransferOutcome DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
     const strBDL& texts = StringTable();
     std::vector<RouteEntry> entries = ListAnalyzerFolders(instrument.kind, instrument.drivePath);
     if (!ui.SelectRoutes(entries)) {
-        return;
+        return TransferOutcome::kCancelled;
     }
     if (entries.empty()) {
         ui.ShowMessage({texts.NoRotuesWereSelected, texts.Error, MessageIcon::kError,
                         MessageButtons::kOk, false});
-        return;
+        return TransferOutcome::kFailed;
     }
     const auto target = ui.ChooseFileToSave({u"Export (*.rdx)", u"*.rdx", u"*.rdx"});
     if (!target) {
-        return;
+        return TransferOutcome::kCancelled;
     }
     const std::u16string shownPath = PathToUtf16(*target);
     // Written beside the target and renamed over it only when complete, so a failure leaves no
@@ -99,23 +99,24 @@ void DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument)
     if (!staged.ok() || !container.Create(staged.path())) {
         const std::u16string reason = staged.ok() ? container.LastError() : staged.error();
         ShowError(ui, Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, shownPath, reason}));
-        return;
+        return TransferOutcome::kFailed;
     }
     if (!PackFolders(ui, container, entries, shownPath)) {
-        return;
+        return TransferOutcome::kFailed;
     }
     int cause = 0;
     const bool finished = container.Finish(cause);
     const bool closed = container.Close();
     if (finished && closed && staged.Commit()) {
         ShowClosing(ui, Format(texts.RoutesSavedFmt, {shownPath}), MessageIcon::kInformation);
-        return;
+        return TransferOutcome::kDone;
     }
     const std::u16string reason = !finished ? FileErrorCauseText(cause)
                                   : !closed ? Format("Can't close file %s", {shownPath})
                                             : staged.error();
     ShowClosing(ui, Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + reason,
                 MessageIcon::kError);
+    return TransferOutcome::kFailed;
 }
 
 }  // namespace wl

@@ -5,6 +5,7 @@
 
 #include "common/instrument_kind.h"
 #include "transfer/route_selection.h"
+#include "transfer/transfer_outcome.h"
 #include "transfer/transfer_ui.h"
 
 namespace wl {
@@ -15,6 +16,6 @@ std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem:
 
 // The whole download: selection, export file chooser, packing, closing message. The analyzer's
 // folders are taken before the first dialog; the analyzer is only read.
-void DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument);
+TransferOutcome DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument);
 
 }  // namespace wl

@@ -90,17 +90,17 @@ bool StoreRoute(BDL::ContainerFile& container, const BDL::Project& project,
 
 }  // namespace
 
-void UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
+TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
     const strBDL& texts = StringTable();
     const auto routeFile = ui.ChooseFileToOpen({u"Import (*.rdi)", u"*.rdi", u"*.rdi"});
     if (!routeFile) {
-        return;
+        return TransferOutcome::kCancelled;
     }
     // Taken now: the analyzer may have gone, or changed, while the chooser was open.
     const DetectedInstrument analyzer = instrument;
     if (!IsAnalyzerKind(analyzer.kind)) {
         ShowError(ui, texts.ConnectInstrument);
-        return;
+        return TransferOutcome::kFailed;
     }
     const std::filesystem::path routeFolder =
         AnalyzerRouteFolder(analyzer.kind, analyzer.drivePath);
@@ -109,21 +109,28 @@ void UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
     }
     std::vector<std::filesystem::path> existing;
     if (!ListSubfolders(routeFolder, existing)) {
-        return;
+        return TransferOutcome::kFailed;
     }
     BDL::ContainerFile container;
     if (!container.Open(*routeFile)) {
-        return;
+        return TransferOutcome::kFailed;
     }
     const BDL::ProjectList& projects = container.GetProjectList();
     std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
     std::u16string uploaded;
     std::u16string notUploaded;
     bool struck = false;  // a file error: the rest is not tried
+    TransferOutcome outcome = TransferOutcome::kDone;
     const double step = 100.0 / static_cast<double>(projects.projects.Count());
     double position = 0;
     for (const auto& project : projects.projects) {
         const std::u16string& name = project->name;
+        const auto refuse = [&] {
+            AppendName(notUploaded, name);
+            if (outcome == TransferOutcome::kDone) {
+                outcome = TransferOutcome::kRefused;
+            }
+        };
         progress->SetText(name);
         progress->SetProgress(position);
         const double from = position;
@@ -131,12 +138,12 @@ void UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
         // Only one plain name becomes a folder: "..", "a/b" or "" would land elsewhere.
         const auto folderName = IsPlainName(name) ? Utf16ToPath(name) : std::nullopt;
         if (struck || !folderName) {
-            AppendName(notUploaded, name);
+            refuse();
             continue;
         }
         if (PathExists(routeFolder / *folderName) &&
             !AskYesNo(ui, Format(texts.OverwritePromptFmt, {name}))) {
-            AppendName(notUploaded, name);
+            refuse();
             continue;
         }
         std::u16string error;
@@ -152,6 +159,7 @@ void UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
             struck = true;
         }
         AppendName(notUploaded, name + u" : " + error);
+        outcome = TransferOutcome::kFailed;
     }
     progress.reset();
 
@@ -168,6 +176,7 @@ void UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
     if (!closing.empty()) {
         ShowClosing(ui, closing, struck ? MessageIcon::kError : MessageIcon::kInformation);
     }
+    return outcome;
 }
 
 }  // namespace wl

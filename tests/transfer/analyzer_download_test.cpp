@@ -77,8 +77,7 @@ TEST(ListAnalyzerFolders, RoutesThenDataInOrdinalOrderFromTheModelsFolders) {
 TEST_F(AnalyzerDownloadTest, PacksTheTickedFoldersAsProjectsOfTheirKind) {
     ui.files = {exportFile};
     std::filesystem::create_directories(pc);
-    tkb.drivePath = drive;
-    DownloadFromAnalyzer(ui, tkb);
+    EXPECT_EQ(DownloadFromAnalyzer(ui, tkb), TransferOutcome::kDone);
 
     ASSERT_EQ(ui.filters.size(), 1u);
     EXPECT_EQ(ui.filters[0].description, u"Export (*.rdx)");
@@ -160,9 +159,9 @@ TEST_F(AnalyzerDownloadTest, NothingToTickOrNothingTickedIsAnErrorWithoutOwner) 
 
 TEST_F(AnalyzerDownloadTest, CancellingEitherDialogEndsSilently) {
     ui.select = [](std::vector<RouteEntry>&) { return false; };
-    DownloadFromAnalyzer(ui, tkb);
+    EXPECT_EQ(DownloadFromAnalyzer(ui, tkb), TransferOutcome::kCancelled);
     test::FakeUi chooserCancelled;
-    DownloadFromAnalyzer(chooserCancelled, tkb);
+    EXPECT_EQ(DownloadFromAnalyzer(chooserCancelled, tkb), TransferOutcome::kCancelled);
     EXPECT_TRUE(ui.shown.empty());
     EXPECT_TRUE(chooserCancelled.shown.empty());
     EXPECT_EQ(chooserCancelled.progressOpened, 0);
@@ -195,7 +194,7 @@ TEST_F(AnalyzerDownloadTest, AFullDiskClosesTheStripAndNamesTheCause) {
     ui.files = {exportFile};
     {
         test::FileSizeLimit fullDisk(64 * 1024);
-        DownloadFromAnalyzer(ui, tkb);
+        EXPECT_EQ(DownloadFromAnalyzer(ui, tkb), TransferOutcome::kFailed);
     }
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_THAT(ui.Texts()[0],

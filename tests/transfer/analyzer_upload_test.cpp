@@ -50,7 +50,7 @@ class AnalyzerUploadTest : public testing::Test {
 
 TEST_F(AnalyzerUploadTest, StoresEachRouteAsAFolderAndListsThem) {
     ui.files = {RouteFile({u"A", u"B"})};
-    UploadToAnalyzer(ui, tkb);
+    EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kDone);
     EXPECT_EQ(ui.filters.at(0).description, u"Import (*.rdi)");
     EXPECT_EQ(test::ReadFile(routes / "A/route.dat"), "new A");
     EXPECT_EQ(test::ReadFile(routes / "B/route.dat"), "new B");
@@ -81,7 +81,9 @@ TEST_F(AnalyzerUploadTest, AsksBeforeReplacingARouteAndReplacesItWhole) {
         test::FakeUi user;
         user.files = {RouteFile({u"A", u"B"})};
         user.answers = {c.answer};
-        UploadToAnalyzer(user, tkb);
+        EXPECT_EQ(UploadToAnalyzer(user, tkb), c.answer == MessageAnswer::kYes
+                                                   ? TransferOutcome::kDone
+                                                   : TransferOutcome::kRefused);
         ASSERT_EQ(user.shown.size(), 2u);
         EXPECT_EQ(user.Texts()[0], "Overwrite following route 'A' in instrument?");
         EXPECT_EQ(user.shown[0].message.buttons, MessageButtons::kYesNo);
@@ -116,7 +118,7 @@ TEST_F(AnalyzerUploadTest, CreatesAMissingRouteFolderFirst) {
 
 TEST_F(AnalyzerUploadTest, OnlyPlainNamesBecomeFolders) {
     ui.files = {RouteFile({u"..", u"x/y", u"", u".", u"Good"})};
-    UploadToAnalyzer(ui, tkb);
+    EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kRefused);
     EXPECT_EQ(test::NamesIn(routes), std::vector<std::string>{"Good"});
     EXPECT_EQ(test::NamesIn(folder.path()),
               (std::vector<std::string>{"drive", "routes.rdi", "src"}));
@@ -132,7 +134,7 @@ TEST_F(AnalyzerUploadTest, AFailedUnpackKeepsTheOldRouteAndLeavesNoStagingFolder
     ui.files = {RouteFile({u"A"})};
     {
         test::FileSizeLimit fullDrive(64 * 1024);
-        UploadToAnalyzer(ui, tkb);
+        EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kFailed);
     }
     EXPECT_EQ(test::ReadFile(routes / "A/route.dat"), "old A");
     EXPECT_EQ(test::NamesIn(routes), std::vector<std::string>{"A"});
@@ -145,7 +147,7 @@ TEST_F(AnalyzerUploadTest, AnAnalyzerGoneAfterTheChooserIsLeftAlone) {
     DetectedInstrument live = tkb;
     ui.files = {RouteFile({u"A"})};
     ui.onChoose = [&] { live.kind = kInstrumentNone; };
-    UploadToAnalyzer(ui, live);
+    EXPECT_EQ(UploadToAnalyzer(ui, live), TransferOutcome::kFailed);
     EXPECT_FALSE(std::filesystem::exists(routes));
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.Texts()[0], "Connect instrument...");

@@ -1,0 +1,129 @@
+#include "transfer/serial_upload.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/format.h"
+#include "common/utf16.h"
+#include "container/container_file.h"
+#include "fs/file_ops.h"
+#include "locale/string_table.h"
+#include "platform/file_error.h"
+#include "transfer/transfer_messages.h"
+
+namespace wl {
+namespace {
+
+constexpr int32_t kPellixRouteType = 1;
+constexpr int32_t kGresaRouteType = kModelGresa;
+
+// An empty work folder; whatever an earlier transfer left there goes first. Without a temporary
+// folder nothing is made, rather than a folder wherever the program was started.
+bool RecreateWorkFolder(const std::filesystem::path& tempFolder,
+                        const std::filesystem::path& folder) {
+    if (tempFolder.empty()) {
+        return false;
+    }
+    if (PathExists(folder)) {
+        DeleteTree(folder);
+    }
+    return CreateFolder(folder);
+}
+
+// Why the instrument cannot take a route of this type; empty when it can.
+std::u16string RefusalFor(int32_t modelCode, int32_t routeType) {
+    const strBDL& texts = StringTable();
+    const bool gresa = modelCode == kModelGresa;
+    if (routeType == (gresa ? kGresaRouteType : kPellixRouteType)) {
+        return {};
+    }
+    if (routeType == (gresa ? kPellixRouteType : kGresaRouteType)) {
+        return gresa ? texts.ErrPellixRouteGresaInstrument : texts.ErrGresaRoutePellixInstrument;
+    }
+    return Format("%s - 2(%d)", {texts.PellixWrongFormat, routeType});
+}
+
+// Unpacks the project into `folder`; false when a message was shown.
+bool Unpack(ITransferUi& ui, BDL::ContainerFile& container, const BDL::Project& project,
+            const std::filesystem::path& folder) {
+    const strBDL& texts = StringTable();
+    std::u16string error;
+    try {
+        if (container.ExtractProject(project, folder, nullptr, 0, 100, error)) {
+            return true;
+        }
+    } catch (const FileError& failure) {
+        // A full disk or an unreadable import file: told like any other unpacking failure.
+        error = FileErrorCauseText(static_cast<int>(failure.cause()));
+    }
+    // The third line stands where the system's own text used to be.
+    ShowError(ui, Format("%s\r\n%s\r\nxxxx", {texts.ErrorCreateBDL, error}));
+    return false;
+}
+
+}  // namespace
+
+void UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
+                              const std::filesystem::path& tempFolder) {
+    const strBDL& texts = StringTable();
+    const auto routeFile = ui.ChooseFileToOpen({u"Import (*.rvi)", u"*.rvi", u"*.rvi"});
+    if (!routeFile) {
+        return;
+    }
+    BDL::ContainerFile container;
+    if (!container.Open(*routeFile)) {
+        return;
+    }
+    const BDL::ProjectList& projects = container.GetProjectList();
+    if (projects.projects.Count() != 1) {
+        ShowError(ui, Format("%s(%d)", {texts.PellixWrongFormat, projects.projects.Count()}));
+        return;
+    }
+    const BDL::Project& project = *projects.projects.Get(0);
+
+    const std::filesystem::path workFolder = tempFolder / "rvi";
+    if (!RecreateWorkFolder(tempFolder, workFolder)) {
+        ShowError(ui, Format("%s\r\n%s", {texts.ErrCreateTempDirectory, PathToUtf16(workFolder)}));
+        return;
+    }
+    if (!Unpack(ui, container, project, workFolder)) {
+        return;
+    }
+    const std::filesystem::path routePath = workFolder / "route.bdl";
+    std::vector<uint8_t> block;
+    uint32_t length = 0;
+    std::u16string error;
+    if (!ReadWholeFile(routePath, block, length, error, kLargestSerialRoute)) {
+        ShowError(ui, Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, PathToUtf16(routePath), error}));
+        return;
+    }
+    if (!AskYesNo(ui, texts.PellixEraseMsg)) {
+        return;
+    }
+
+    std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
+    if (!instrument.Connect(progress.get())) {
+        progress.reset();
+        ShowError(ui, texts.PellixNotRunning);
+        return;
+    }
+    // Checked before anything is erased. The instrument is left in communication mode here, as
+    // it always was; the next hand-shake starts afresh.
+    const std::u16string refusal = RefusalFor(instrument.ModelCode(), project.type);
+    if (!refusal.empty()) {
+        progress.reset();
+        ShowError(ui, refusal);
+        return;
+    }
+    const bool uploaded = instrument.UploadRoutes(block.data(), length, progress.get(), 30, 100);
+    progress.reset();
+    instrument.Disconnect();
+    if (uploaded) {
+        ShowClosing(ui, Format(texts.PellixRouteSaved, {project.name}), MessageIcon::kInformation);
+    } else {
+        ShowClosing(ui, texts.PellixErrSavingRoute, MessageIcon::kError);
+    }
+}
+
+}  // namespace wl
