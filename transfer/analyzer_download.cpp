@@ -10,6 +10,7 @@
 #include "fs/staged_file.h"
 #include "locale/string_table.h"
 #include "transfer/analyzer_folders.h"
+#include "transfer/export_file.h"
 #include "transfer/transfer_messages.h"
 
 namespace wl {
@@ -104,19 +105,7 @@ TransferOutcome DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& 
     if (!PackFolders(ui, container, entries, shownPath)) {
         return TransferOutcome::kFailed;
     }
-    int cause = 0;
-    const bool finished = container.Finish(cause);
-    const bool closed = container.Close();
-    if (finished && closed && staged.Commit()) {
-        ShowClosing(ui, Format(texts.RoutesSavedFmt, {shownPath}), MessageIcon::kInformation);
-        return TransferOutcome::kDone;
-    }
-    const std::u16string reason = !finished ? FileErrorCauseText(cause)
-                                  : !closed ? Format("Can't close file %s", {shownPath})
-                                            : staged.error();
-    ShowClosing(ui, Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + reason,
-                MessageIcon::kError);
-    return TransferOutcome::kFailed;
+    return FinishExport(ui, container, staged, shownPath);
 }
 
 }  // namespace wl

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "instrument/t7300_instrument.h"
+#include "transfer/transfer_outcome.h"
 #include "transfer/transfer_ui.h"
 
 namespace wl {
@@ -12,7 +13,7 @@ namespace wl {
 // The whole download: file chooser, hand-shake, both blocks into `tempFolder`/rvx, packing and
 // the closing message. The export appears only complete: a failure leaves an earlier file of that
 // name as it was. `tempFolder` is the user's own temporary folder (GetTempFolderPath()).
-void DownloadFromSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
-                                  const std::filesystem::path& tempFolder);
+TransferOutcome DownloadFromSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
+                                             const std::filesystem::path& tempFolder);
 
 }  // namespace wl

@@ -11,25 +11,13 @@
 #include "locale/string_table.h"
 #include "platform/file_error.h"
 #include "transfer/transfer_messages.h"
+#include "transfer/work_folder.h"
 
 namespace wl {
 namespace {
 
 constexpr int32_t kPellixRouteType = 1;
 constexpr int32_t kGresaRouteType = kModelGresa;
-
-// An empty work folder; whatever an earlier transfer left there goes first. Without a temporary
-// folder nothing is made, rather than a folder wherever the program was started.
-bool RecreateWorkFolder(const std::filesystem::path& tempFolder,
-                        const std::filesystem::path& folder) {
-    if (tempFolder.empty()) {
-        return false;
-    }
-    if (PathExists(folder)) {
-        DeleteTree(folder);
-    }
-    return CreateFolder(folder);
-}
 
 // Why the instrument cannot take a route of this type; empty when it can.
 std::u16string RefusalFor(int32_t modelCode, int32_t routeType) {
@@ -64,66 +52,68 @@ bool Unpack(ITransferUi& ui, BDL::ContainerFile& container, const BDL::Project& 
 
 }  // namespace
 
-void UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
-                              const std::filesystem::path& tempFolder) {
+TransferOutcome UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
+                                         const std::filesystem::path& tempFolder) {
     const strBDL& texts = StringTable();
     const auto routeFile = ui.ChooseFileToOpen({u"Import (*.rvi)", u"*.rvi", u"*.rvi"});
     if (!routeFile) {
-        return;
+        return TransferOutcome::kCancelled;
     }
     BDL::ContainerFile container;
     if (!container.Open(*routeFile)) {
-        return;
+        return TransferOutcome::kFailed;
     }
     const BDL::ProjectList& projects = container.GetProjectList();
     if (projects.projects.Count() != 1) {
         ShowError(ui, Format("%s(%d)", {texts.PellixWrongFormat, projects.projects.Count()}));
-        return;
+        return TransferOutcome::kFailed;
     }
     const BDL::Project& project = *projects.projects.Get(0);
 
     const std::filesystem::path workFolder = tempFolder / "rvi";
     if (!RecreateWorkFolder(tempFolder, workFolder)) {
         ShowError(ui, Format("%s\r\n%s", {texts.ErrCreateTempDirectory, PathToUtf16(workFolder)}));
-        return;
+        return TransferOutcome::kFailed;
     }
     if (!Unpack(ui, container, project, workFolder)) {
-        return;
+        return TransferOutcome::kFailed;
     }
     const std::filesystem::path routePath = workFolder / "route.bdl";
     std::vector<uint8_t> block;
     uint32_t length = 0;
     std::u16string error;
     if (!ReadWholeFile(routePath, block, length, error, kLargestSerialRoute)) {
-        ShowError(ui, Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, PathToUtf16(routePath), error}));
-        return;
+        ShowError(ui,
+                  Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, PathToUtf16(routePath), error}));
+        return TransferOutcome::kFailed;
     }
     if (!AskYesNo(ui, texts.PellixEraseMsg)) {
-        return;
+        return TransferOutcome::kCancelled;
     }
 
     std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
     if (!instrument.Connect(progress.get())) {
         progress.reset();
         ShowError(ui, texts.PellixNotRunning);
-        return;
+        return TransferOutcome::kFailed;
     }
-    // Checked before anything is erased. The instrument is left in communication mode here, as
-    // it always was; the next hand-shake starts afresh.
+    // Refused before anything is erased. The instrument stays in communication mode: a later
+    // hand-shake opens the converter anew.
     const std::u16string refusal = RefusalFor(instrument.ModelCode(), project.type);
     if (!refusal.empty()) {
         progress.reset();
         ShowError(ui, refusal);
-        return;
+        return TransferOutcome::kFailed;
     }
     const bool uploaded = instrument.UploadRoutes(block.data(), length, progress.get(), 30, 100);
     progress.reset();
     instrument.Disconnect();
-    if (uploaded) {
-        ShowClosing(ui, Format(texts.PellixRouteSaved, {project.name}), MessageIcon::kInformation);
-    } else {
+    if (!uploaded) {
         ShowClosing(ui, texts.PellixErrSavingRoute, MessageIcon::kError);
+        return TransferOutcome::kFailed;
     }
+    ShowClosing(ui, Format(texts.PellixRouteSaved, {project.name}), MessageIcon::kInformation);
+    return TransferOutcome::kDone;
 }
 
 }  // namespace wl

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "instrument/t7300_instrument.h"
+#include "transfer/transfer_outcome.h"
 #include "transfer/transfer_ui.h"
 
 namespace wl {
@@ -16,7 +17,7 @@ inline constexpr int32_t kLargestSerialRoute = 100000000;
 // The whole upload: file chooser, unpacking into `tempFolder`/rvi, the erase question, the
 // hand-shake, the check of the route's type against the model, sending and the closing message.
 // `tempFolder` is the user's own temporary folder (GetTempFolderPath()).
-void UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
-                              const std::filesystem::path& tempFolder);
+TransferOutcome UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& instrument,
+                                         const std::filesystem::path& tempFolder);
 
 }  // namespace wl

@@ -1,0 +1,19 @@
+#pragma once
+// The end of writing an export file: the table of contents, then the staged file renamed over
+// its target, and the closing message either way.
+
+#include <string>
+
+#include "container/container_file.h"
+#include "fs/staged_file.h"
+#include "transfer/transfer_outcome.h"
+#include "transfer/transfer_ui.h"
+
+namespace wl {
+
+// Finishes and closes the container written at `staged`'s path and puts it in place; shows
+// "Routes saved into '%s'" or the error with its cause under the product title.
+TransferOutcome FinishExport(ITransferUi& ui, BDL::ContainerFile& container, StagedFile& staged,
+                             const std::u16string& shownPath);
+
+}  // namespace wl
