@@ -5,19 +5,20 @@
 #include <memory>
 
 #include "app/instrument_detection.h"
+#include "app/instrument_sources.h"
 #include "app/mounted_drive_lister.h"
 #include "instrument/driver_choice.h"
 #include "instrument/t7300_instrument.h"
 
 namespace wl {
 
-class SystemInstruments {
+class SystemInstruments : public IInstrumentSources {
   public:
     explicit SystemInstruments(const SerialSettings& settings);
 
-    CT7300Instrument& instrument() { return instrument_; }
-    ISerialLink& serial() { return serial_; }
-    IDriveLister& drives() { return drives_; }
+    CT7300Instrument& instrument() override { return instrument_; }
+    ISerialLink& serial() override { return serial_; }
+    IDriveLister& drives() override { return drives_; }
 
   private:
     std::unique_ptr<IFtdiDriver> driver_;
