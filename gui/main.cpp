@@ -1,23 +1,62 @@
 // wayload: the window program.
 #include <QApplication>
+#include <QCommandLineParser>
+#include <memory>
 
+#include "app/demo_instruments.h"
 #include "app/system_instruments.h"
-#include "transfer/transfer_hooks.h"
+#include "fs/file_ops.h"
 #include "gui/main_window.h"
+#include "gui/qt_transfer_ui.h"
 #include "locale/program_folder.h"
 #include "locale/settings_file.h"
+#include "platform/clock.h"
+#include "platform/program_version.h"
+#include "sim/demo_analyzer.h"
+#include "transfer/transfer_sequences.h"
+
+namespace {
+
+std::unique_ptr<wl::IInstrumentSources> ChooseInstruments(bool demo, bool serial) {
+    if (!demo) {
+        // The serial link follows the settings wayload-cli has: WAYLOAD_DRIVER and WAYLOAD_PORT.
+        return std::make_unique<wl::SystemInstruments>(wl::SerialSettingsFromEnvironment());
+    }
+    return std::make_unique<wl::DemoInstruments>(
+        serial ? wl::DemoInstrument::kSerial : wl::DemoInstrument::kAnalyzer, wl::DemoDataFolder());
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("wayload"));
+    QApplication::setApplicationVersion(QString::fromLatin1(wl::kProgramVersion));
     using namespace wl;
 
-    // The serial link follows the same settings as wayload-cli: WAYLOAD_DRIVER and WAYLOAD_PORT.
-    SystemInstruments system(SerialSettingsFromEnvironment());
-    NoTransfers transfers;
+    QCommandLineParser options;
+    options.setApplicationDescription(
+        QStringLiteral("Routes to portable measuring instruments and their data back."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption demo(
+        QStringLiteral("demo"),
+        QStringLiteral("Work with a simulated TKB analyzer (a folder in the user's data folder) "
+                       "instead of real instruments."));
+    const QCommandLineOption serial(
+        QStringLiteral("serial"),
+        QStringLiteral("With --demo: a simulated serial instrument instead of the analyzer."));
+    options.addOption(demo);
+    options.addOption(serial);
+    options.process(application);
 
+    const auto instruments = ChooseInstruments(options.isSet(demo), options.isSet(serial));
+    QtTransferUi ui(nullptr, ProgramClock());
+    TransferSequences transfers(ui, instruments->instrument(), GetTempFolderPath());
     CWayloadDlg window(
-        system.serial(), system.drives(), transfers,
+        instruments->serial(), instruments->drives(), transfers,
         LanguageSetup{FindLanguageFolder(), SettingsFilePath(), BuiltProgramVersion()});
+    ui.SetOwner(&window);
     window.Run();
     return 0;
 }

@@ -1,0 +1,110 @@
+// The window program's wiring to the transfers: a whole analyzer download from the demo analyzer,
+// started by the window's button and answered in its real Qt dialogs.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+
+#include "app/demo_instruments.h"
+#include "common/utf16.h"
+#include "container/container_file.h"
+#include "gui/main_window.h"
+#include "gui/qt_transfer_ui.h"
+#include "gui/select_routes_dlg.h"
+#include "locale/settings_file.h"
+#include "tests/gui/grab_folder.h"
+#include "tests/support/temp_folder.h"
+#include "tests/support/virtual_clock.h"
+#include "transfer/transfer_sequences.h"
+
+namespace wl {
+namespace {
+
+// Waits, on the event loop, for a modal window of type T and acts on it once. A window that never
+// comes fails the test instead of hanging it.
+template <typename T>
+void WhenModal(const std::function<void(T&)>& act, int attemptsLeft = 500) {
+    QTimer::singleShot(10, [act, attemptsLeft] {
+        if (auto* window = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            act(*window);
+        } else if (attemptsLeft > 0) {
+            WhenModal<T>(act, attemptsLeft - 1);
+        } else {
+            ADD_FAILURE() << "no " << T::staticMetaObject.className() << " came";
+            if (QWidget* other = QApplication::activeModalWidget()) {
+                other->close();
+            }
+        }
+    });
+}
+
+TEST(WindowTransfer, DownloadsFromTheDemoAnalyzerThroughTheRealDialogs) {
+    test::TempFolder folder;
+    ASSERT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"eng.lng"));
+    DemoInstruments demo(DemoInstrument::kAnalyzer, folder / "demo");
+    ASSERT_FALSE(demo.analyzerRoot().empty());
+    test::VirtualClock clock;
+    QtTransferUi ui(nullptr, clock);
+    TransferSequences transfers(ui, demo.instrument(), folder.path());
+    CWayloadDlg window(demo.serial(), demo.drives(), transfers,
+                       LanguageSetup{folder / "languages", folder / "wayload.ini", std::nullopt});
+    ui.SetOwner(&window);
+    window.Initialise();
+    window.show();
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine().text(), QString("Found instrument TKBMax "),
+                              3000);
+
+    const std::filesystem::path exportFile = folder / "day.rdx";
+    QString closing;
+    bool routesOffered = false;
+    WhenModal<CSelectRoutesDlg>([&](CSelectRoutesDlg& dialog) {
+        routesOffered = true;
+        EXPECT_TRUE(test::SaveGrab(dialog, "window_route_selection"));
+        // The routes are ticked by themselves; OK takes them.
+        for (QPushButton* button : dialog.findChildren<QPushButton*>()) {
+            if (button->text() == "OK") {
+                QTest::mouseClick(button, Qt::LeftButton);
+            }
+        }
+    });
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
+        EXPECT_EQ(dialog.defaultSuffix(), "rdx");
+        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        // Typed without an extension: the chooser adds it.
+        name->setText(QString::fromStdString((folder / "day").string()));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    WhenModal<QMessageBox>([&](QMessageBox& box) {
+        closing = box.text();
+        EXPECT_EQ(box.windowTitle(), "Tarvek Trailpack");
+        EXPECT_EQ(box.icon(), QMessageBox::Information);
+        box.button(QMessageBox::Ok)->click();
+    });
+    QTest::mouseClick(&window.instrumentToPcButton(), Qt::LeftButton);
+
+    EXPECT_TRUE(routesOffered);
+    EXPECT_EQ(closing, QString::fromStdString("Routes saved into '" + exportFile.string() + "'"));
+    BDL::ContainerFile container;
+    ASSERT_TRUE(container.Open(exportFile));
+    std::vector<std::string> names;
+    for (const auto& project : container.GetProjectList().projects) {
+        EXPECT_EQ(project->type, 1);
+        names.push_back(Utf16ToUtf8(project->name));
+    }
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Compressor line B", "Cooling pumps", "North hall fans"}));
+}
+
+}  // namespace
+}  // namespace wl
