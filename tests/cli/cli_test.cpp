@@ -13,88 +13,22 @@
 #include <nlohmann/json.hpp>
 
 #include "container/container_file.h"
+#include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using wl::test::FolderNames;
+using wl::test::Outcome;
 using wl::test::ReadFile;
+using wl::test::RunCli;
 using wl::test::TempFolder;
 using wl::test::TreeSnapshot;
 using wl::test::WriteFile;
 
-struct Outcome {
-    int exitCode = -1;
-    std::string out;
-    std::string err;
-};
-
-std::string Drain(int fd) {
-    std::string bytes;
-    char buffer[4096];
-    ssize_t n;
-    while ((n = ::read(fd, buffer, sizeof buffer)) > 0) {
-        bytes.append(buffer, static_cast<size_t>(n));
-    }
-    return bytes;
-}
-
-// Runs wayload-cli in `folder`; with `terminal`, its stderr is a pseudo-terminal.
-Outcome RunCli(const fs::path& folder, std::vector<std::string> args, bool terminal = false) {
-    args.insert(args.begin(), WAYLOAD_CLI);
-    std::vector<char*> argv;
-    for (auto& arg : args) {
-        argv.push_back(arg.data());
-    }
-    argv.push_back(nullptr);
-    const fs::path outPath = folder / ".cli-out";
-    const fs::path errPath = folder / ".cli-err";
-    int master = -1;
-    int slave = -1;
-    if (terminal && ::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) {
-        ADD_FAILURE() << "openpty failed";
-        return {};
-    }
-    const pid_t child = ::fork();
-    if (child == 0) {
-        ::chdir(folder.c_str());
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        const int err =
-            terminal ? slave : ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        ::dup2(out, STDOUT_FILENO);
-        ::dup2(err, STDERR_FILENO);
-        ::execv(argv[0], argv.data());
-        ::_exit(127);
-    }
-    Outcome outcome;
-    if (terminal) {
-        ::close(slave);
-        outcome.err = Drain(master);  // ends with EIO once the child has closed the terminal
-        ::close(master);
-    }
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    outcome.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    outcome.out = ReadFile(outPath);
-    if (!terminal) {
-        outcome.err = ReadFile(errPath);
-    }
-    fs::remove(outPath);
-    fs::remove(errPath);
-    return outcome;
-}
-
 bool IsOneLine(const std::string& text) {
     return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
-}
-
-std::vector<std::string> FolderNames(const fs::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) {
-        names.push_back(entry.path().filename().string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 class CliTest : public ::testing::Test {
@@ -291,11 +225,11 @@ TEST_F(CliTest, HelpVersionAndUsage) {
 }
 
 TEST_F(CliTest, ProgressLineOnlyOnATerminal) {
-    Outcome shown = RunCli(temp.path(), {"pack", "out.rdx", "R1", "D1"}, true);
+    Outcome shown = RunCli(temp.path(), {"pack", "out.rdx", "R1", "D1"}, {std::nullopt, true});
     ASSERT_EQ(shown.exitCode, 0);
     EXPECT_NE(shown.err.find("Packing out.rdx"), std::string::npos) << shown.err;
     EXPECT_NE(shown.err.find("50%"), std::string::npos) << shown.err;
-    Outcome extract = RunCli(temp.path(), {"extract", "out.rdx", "dest"}, true);
+    Outcome extract = RunCli(temp.path(), {"extract", "out.rdx", "dest"}, {std::nullopt, true});
     EXPECT_NE(extract.err.find("Extracting out.rdx"), std::string::npos);
     Outcome quiet = RunCli(temp.path(), {"verify", "out.rdx"});
     EXPECT_EQ(quiet.err, "");
