@@ -18,6 +18,7 @@
 #include "common/utf16.h"
 #include "container/container_file.h"
 #include "tests/cli/run_cli.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace {
@@ -27,6 +28,7 @@ using wl::test::FolderNames;
 using wl::test::Outcome;
 using wl::test::ReadFile;
 using wl::test::RunCli;
+using wl::test::SimProcess;
 using wl::test::TempFolder;
 using wl::test::Terminals;
 using wl::test::TreeSnapshot;
@@ -273,51 +275,6 @@ TEST_F(CliTransferTest, ProgressLineOnlyOnATerminal) {
     EXPECT_EQ(shown.err.find('\n'), std::string::npos) << shown.err;
     EXPECT_EQ(shown.err.substr(shown.err.size() - 4), "\r\033[K");
 }
-
-// wayload-instrument-sim running with the given arguments; stopped at the end.
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), WAYLOAD_INSTRUMENT_SIM);
-        int out[2];
-        if (::pipe(out) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (auto& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        // Its first line is the terminal's path.
-        FILE* stream = ::fdopen(out[0], "r");
-        char line[256] = {};
-        if (stream != nullptr && std::fgets(line, sizeof line, stream) != nullptr) {
-            port_ = std::string(line, std::strcspn(line, "\n"));
-        }
-        if (stream != nullptr) {
-            std::fclose(stream);
-        }
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& port() const { return port_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string port_;
-};
 
 // The command line reaching the simulated instrument on its terminal, followed by `args`.
 Strings SerialLine(const SimProcess& sim, const Strings& args) {

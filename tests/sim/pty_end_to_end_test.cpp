@@ -13,56 +13,14 @@
 
 #include "instrument/t7300_instrument.h"
 #include "instrument/tty_driver.h"
+#include "tests/support/sim_process.h"
 #include "tests/support/temp_folder.h"
 
 namespace wl {
 namespace {
 
 namespace fs = std::filesystem;
-
-// wayload-instrument-sim running with the given arguments; stopped at the end.
-class SimProcess {
-  public:
-    explicit SimProcess(std::vector<std::string> args) {
-        args.insert(args.begin(), WAYLOAD_INSTRUMENT_SIM);
-        int out[2];
-        if (::pipe(out) != 0) {
-            return;
-        }
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], STDOUT_FILENO);
-            ::close(out[0]);
-            std::vector<char*> argv;
-            for (auto& arg : args) {
-                argv.push_back(arg.data());
-            }
-            argv.push_back(nullptr);
-            ::execv(argv[0], argv.data());
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        FILE* stream = ::fdopen(out[0], "r");
-        char line[256] = {};
-        if (stream != nullptr && std::fgets(line, sizeof line, stream) != nullptr) {
-            port_ = std::string(line, std::strcspn(line, "\n"));
-        }
-        if (stream != nullptr) {
-            std::fclose(stream);
-        }
-    }
-    ~SimProcess() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGTERM);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    const std::string& port() const { return port_; }
-
-  private:
-    pid_t pid_ = -1;
-    std::string port_;
-};
+using test::SimProcess;
 
 std::string Pattern(size_t size, unsigned seed) {
     std::string bytes(size, '\0');
