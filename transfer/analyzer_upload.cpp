@@ -99,7 +99,7 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
     // Taken now: the analyzer may have gone, or changed, while the chooser was open.
     const DetectedInstrument analyzer = instrument;
     if (!IsAnalyzerKind(analyzer.kind)) {
-        ShowError(ui, texts.ConnectInstrument);
+        ShowError(ui, Format("%s\r\n%s", {texts.ConnectInstrument, u"No analyzer is connected."}));
         return TransferOutcome::kFailed;
     }
     const std::filesystem::path routeFolder =

@@ -150,7 +150,7 @@ TEST_F(AnalyzerUploadTest, AnAnalyzerGoneAfterTheChooserIsLeftAlone) {
     EXPECT_EQ(UploadToAnalyzer(ui, live), TransferOutcome::kFailed);
     EXPECT_FALSE(std::filesystem::exists(routes));
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_EQ(ui.Texts()[0], "Connect instrument...");
+    EXPECT_EQ(ui.Texts()[0], "Connect instrument...\r\nNo analyzer is connected.");
     EXPECT_EQ(ui.shown[0].message.caption, u"Error");
     EXPECT_EQ(ui.progressOpened, 0);
 }
