@@ -106,5 +106,63 @@ TEST(WindowTransfer, DownloadsFromTheDemoAnalyzerThroughTheRealDialogs) {
               (std::vector<std::string>{"Compressor line B", "Cooling pumps", "North hall fans"}));
 }
 
+TEST(WindowTransfer, UploadsIntoTheDemoAnalyzerAskingBeforeAnOverwrite) {
+    test::TempFolder folder;
+    ASSERT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"eng.lng"));
+    DemoInstruments demo(DemoInstrument::kAnalyzer, folder / "demo");
+    const std::filesystem::path routes = demo.analyzerRoot() / "TKBRoute";
+    // A route file holding a new "Cooling pumps", which the analyzer already has.
+    test::WriteFile(folder / "new/route.dat", "ROUTE Cooling pumps\nPOINTS 9\n");
+    {
+        BDL::ContainerFile container;
+        ASSERT_TRUE(container.Create(folder / "week.rdi"));
+        std::u16string error;
+        ASSERT_NE(container.AddFolder(u"Cooling pumps", 1, folder / "new", nullptr, 0, 100, error),
+                  nullptr);
+        int cause = 0;
+        ASSERT_TRUE(container.Finish(cause));
+        ASSERT_TRUE(container.Close());
+    }
+    test::VirtualClock clock;
+    QtTransferUi ui(nullptr, clock);
+    TransferSequences transfers(ui, demo.instrument(), folder.path());
+    CWayloadDlg window(demo.serial(), demo.drives(), transfers,
+                       LanguageSetup{folder / "languages", folder / "wayload.ini", std::nullopt});
+    ui.SetOwner(&window);
+    window.Initialise();
+    window.show();
+    // The buttons are enabled from the start; the first tick finds the analyzer.
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine().text(), QString("Found instrument TKBMax "),
+                              3000);
+
+    QString question;
+    QString closing;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
+        EXPECT_EQ(dialog.nameFilters(), QStringList{"Import (*.rdi)"});
+        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setText(QString::fromStdString((folder / "week.rdi").string()));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    WhenModal<QMessageBox>([&](QMessageBox& box) {
+        question = box.text();
+        EXPECT_EQ(box.icon(), QMessageBox::Question);
+        box.button(QMessageBox::Yes)->click();
+        WhenModal<QMessageBox>([&](QMessageBox& closingBox) {
+            closing = closingBox.text();
+            closingBox.button(QMessageBox::Ok)->click();
+        });
+    });
+    QTest::mouseClick(&window.pcToInstrumentButton(), Qt::LeftButton);
+
+    EXPECT_EQ(question, "Overwrite following route 'Cooling pumps' in instrument?");
+    // The dialog shows the "\r\n" of the texts as line breaks.
+    EXPECT_EQ(closing, "Following routes were uploaded into instrument : \nCooling pumps");
+    EXPECT_EQ(test::ReadFile(routes / "Cooling pumps/route.dat"),
+              "ROUTE Cooling pumps\nPOINTS 9\n");
+    EXPECT_FALSE(std::filesystem::exists(routes / "Cooling pumps/points"));
+}
+
 }  // namespace
 }  // namespace wl
