@@ -47,21 +47,43 @@ void WhenModal(const std::function<void(T&)>& act, int attemptsLeft = 500) {
     });
 }
 
-TEST(WindowTransfer, DownloadsFromTheDemoAnalyzerThroughTheRealDialogs) {
+// Types a path into a file dialog's name field and presses Return, as a user does.
+void TypeFileName(QFileDialog& dialog, const std::filesystem::path& path) {
+    auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    name->setText(QString::fromStdString(path.string()));
+    QTest::keyClick(name, Qt::Key_Return);
+}
+
+// The window program on the demo analyzer, with the transfers' Qt dialogs.
+class WindowTransfer : public testing::Test {
+  protected:
+    WindowTransfer() {
+        EXPECT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"eng.lng"));
+        EXPECT_FALSE(demo.analyzerRoot().empty());
+    }
+
+    // Shows the window and waits for its first tick to find the analyzer; the buttons are
+    // enabled from the start, before any instrument is found.
+    void ShowWindow() {
+        ui.SetOwner(&window);
+        window.Initialise();
+        window.show();
+        QTRY_COMPARE_WITH_TIMEOUT(window.statusLine().text(), QString("Found instrument TKBMax "),
+                                  3000);
+    }
+
     test::TempFolder folder;
-    ASSERT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"eng.lng"));
-    DemoInstruments demo(DemoInstrument::kAnalyzer, folder / "demo");
-    ASSERT_FALSE(demo.analyzerRoot().empty());
+    DemoInstruments demo{DemoInstrument::kAnalyzer, folder / "demo"};
     test::VirtualClock clock;
-    QtTransferUi ui(nullptr, clock);
-    TransferSequences transfers(ui, demo.instrument(), folder.path());
-    CWayloadDlg window(demo.serial(), demo.drives(), transfers,
-                       LanguageSetup{folder / "languages", folder / "wayload.ini", std::nullopt});
-    ui.SetOwner(&window);
-    window.Initialise();
-    window.show();
-    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine().text(), QString("Found instrument TKBMax "),
-                              3000);
+    QtTransferUi ui{nullptr, clock};
+    TransferSequences transfers{ui, demo.instrument(), folder.path()};
+    CWayloadDlg window{demo.serial(), demo.drives(), transfers,
+                       LanguageSetup{folder / "languages", folder / "wayload.ini", std::nullopt}};
+};
+
+TEST_F(WindowTransfer, DownloadsFromTheDemoAnalyzerThroughTheRealDialogs) {
+    ShowWindow();
 
     const std::filesystem::path exportFile = folder / "day.rdx";
     QString closing;
@@ -79,11 +101,8 @@ TEST(WindowTransfer, DownloadsFromTheDemoAnalyzerThroughTheRealDialogs) {
     WhenModal<QFileDialog>([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptSave);
         EXPECT_EQ(dialog.defaultSuffix(), "rdx");
-        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(name, nullptr);
         // Typed without an extension: the chooser adds it.
-        name->setText(QString::fromStdString((folder / "day").string()));
-        QTest::keyClick(name, Qt::Key_Return);
+        TypeFileName(dialog, folder / "day");
     });
     WhenModal<QMessageBox>([&](QMessageBox& box) {
         closing = box.text();
@@ -106,10 +125,7 @@ TEST(WindowTransfer, DownloadsFromTheDemoAnalyzerThroughTheRealDialogs) {
               (std::vector<std::string>{"Compressor line B", "Cooling pumps", "North hall fans"}));
 }
 
-TEST(WindowTransfer, UploadsIntoTheDemoAnalyzerAskingBeforeAnOverwrite) {
-    test::TempFolder folder;
-    ASSERT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"eng.lng"));
-    DemoInstruments demo(DemoInstrument::kAnalyzer, folder / "demo");
+TEST_F(WindowTransfer, UploadsIntoTheDemoAnalyzerAskingBeforeAnOverwrite) {
     const std::filesystem::path routes = demo.analyzerRoot() / "TKBRoute";
     // A route file holding a new "Cooling pumps", which the analyzer already has.
     test::WriteFile(folder / "new/route.dat", "ROUTE Cooling pumps\nPOINTS 9\n");
@@ -123,27 +139,14 @@ TEST(WindowTransfer, UploadsIntoTheDemoAnalyzerAskingBeforeAnOverwrite) {
         ASSERT_TRUE(container.Finish(cause));
         ASSERT_TRUE(container.Close());
     }
-    test::VirtualClock clock;
-    QtTransferUi ui(nullptr, clock);
-    TransferSequences transfers(ui, demo.instrument(), folder.path());
-    CWayloadDlg window(demo.serial(), demo.drives(), transfers,
-                       LanguageSetup{folder / "languages", folder / "wayload.ini", std::nullopt});
-    ui.SetOwner(&window);
-    window.Initialise();
-    window.show();
-    // The buttons are enabled from the start; the first tick finds the analyzer.
-    QTRY_COMPARE_WITH_TIMEOUT(window.statusLine().text(), QString("Found instrument TKBMax "),
-                              3000);
+    ShowWindow();
 
     QString question;
     QString closing;
     WhenModal<QFileDialog>([&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.acceptMode(), QFileDialog::AcceptOpen);
         EXPECT_EQ(dialog.nameFilters(), QStringList{"Import (*.rdi)"});
-        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
-        ASSERT_NE(name, nullptr);
-        name->setText(QString::fromStdString((folder / "week.rdi").string()));
-        QTest::keyClick(name, Qt::Key_Return);
+        TypeFileName(dialog, folder / "week.rdi");
     });
     WhenModal<QMessageBox>([&](QMessageBox& box) {
         question = box.text();
