@@ -1,10 +1,8 @@
 #include "cli/cli_output.h"
 
 #include <cstdio>
-#include <cstring>
 
 #include "common/utf16.h"
-#include "platform/file_error.h"
 
 namespace wl::cli {
 
@@ -16,11 +14,6 @@ std::string Printable(std::u16string_view text) {
         }
     }
     return bytes;
-}
-
-std::u16string Describe(const FileError& failure) {
-    return FileErrorCauseText(static_cast<int>(failure.cause())) + u" (" +
-           Utf8ToUtf16(std::strerror(failure.error())) + u")";
 }
 
 void ReportFailure(const std::filesystem::path& subject, std::u16string_view reason) {

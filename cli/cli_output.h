@@ -5,19 +5,12 @@
 #include <string>
 #include <string_view>
 
-namespace wl {
-class FileError;
-}
-
 namespace wl::cli {
 
 // "wayload-cli: SUBJECT: REASON" on stderr. Control characters (a name from a damaged container
 // may hold any) are shown as '?', so the line stays one line.
 void ReportFailure(const std::filesystem::path& subject, std::u16string_view reason);
 void ReportFailure(const std::filesystem::path& subject, std::string_view reason);
-
-// "13 : The disk is full. (No space left on device)": the cause and the system's own words.
-std::u16string Describe(const FileError& failure);
 
 // A UTF-16 text for the terminal, with control characters shown as '?'.
 std::string Printable(std::u16string_view text);

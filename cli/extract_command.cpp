@@ -6,6 +6,7 @@
 #include "common/format.h"
 #include "common/utf16.h"
 #include "container/container_file.h"
+#include "fs/device_flush.h"
 #include "fs/file_ops.h"
 #include "platform/file_error.h"
 
@@ -42,8 +43,10 @@ int RunExtract(const std::filesystem::path& file, const std::filesystem::path& d
         ReportFailure(file, Format("holds no project of type %d", {*type}));
         return kExitFailure;
     }
+    // Taken before anything is written, so that a write-back failure meanwhile is seen too.
+    DeviceFlush device(destination);
     if (!CreateFolderPath(destination)) {
-        ReportFailure(destination, "cannot create this folder");
+        ReportFailure(destination, u"cannot create this folder - " + LastFailureReason());
         return kExitFailure;
     }
 
@@ -55,8 +58,9 @@ int RunExtract(const std::filesystem::path& file, const std::filesystem::path& d
         try {
             const double from = step * static_cast<double>(i);
             if (!CreateFolderPath(target)) {
+                const std::u16string reason = LastFailureReason();
                 progress.Finish();
-                ReportFailure(target, "cannot create this folder");
+                ReportFailure(target, u"cannot create this folder - " + reason);
                 return kExitFailure;
             }
             if (!container.ExtractProject(*chosen[i], target, &progress, from, from + step,
@@ -67,9 +71,17 @@ int RunExtract(const std::filesystem::path& file, const std::filesystem::path& d
             }
         } catch (const FileError& failure) {
             progress.Finish();
-            ReportFailure(failure.path(), Describe(failure));
+            ReportFailure(failure.path(), failure.reason());
             return kExitFailure;
         }
+    }
+    progress.Finish();
+    // Success only once the files are on the device: the drive may be pulled out right after.
+    std::u16string reason;
+    if (!device.Flush(reason)) {
+        ReportFailure(destination,
+                      u"the extracted files could not be written to the device - " + reason);
+        return kExitFailure;
     }
     return kExitSuccess;
 }

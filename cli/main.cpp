@@ -4,12 +4,15 @@
 #include <CLI/CLI.hpp>
 #include <cstdio>
 #include <map>
+#include <new>
 
 #include "cli/commands.h"
 #include "instrument/trace.h"
 #include "platform/program_version.h"
 
-int main(int argc, char** argv) {
+namespace {
+
+int Run(int argc, char** argv) {
     using namespace wl::cli;
     CLI::App app(
         "Wayload's companion for the terminal: route and export containers, and the transfers.",
@@ -156,4 +159,16 @@ int main(int argc, char** argv) {
         return RunExtract(extractFile, extractDestination, extractType);
     }
     return RunVerify(verifyFile);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    try {
+        return Run(argc, argv);
+    } catch (const std::bad_alloc&) {
+        // What the command staged is gone by now (unwinding removed it); say so in one line.
+        std::fputs("wayload-cli: not enough memory to finish\n", stderr);
+        return wl::cli::kExitFailure;
+    }
 }

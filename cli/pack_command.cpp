@@ -4,8 +4,11 @@
 #include "cli/cli_output.h"
 #include "cli/commands.h"
 #include "cli/progress_line.h"
+#include "common/format.h"
 #include "common/utf16.h"
 #include "container/container_file.h"
+#include "container/item_names.h"
+#include "fs/file_ops.h"
 #include "fs/staged_file.h"
 #include "platform/file_error.h"
 
@@ -25,19 +28,6 @@ std::optional<std::u16string> ProjectNameOf(const std::filesystem::path& folder)
     return PathToUtf16Exact(full.filename());
 }
 
-// True when `inner` is `outer` or lies below it, links resolved.
-bool LiesWithin(const std::filesystem::path& inner, const std::filesystem::path& outer) {
-    std::error_code error;
-    const auto innerFull = std::filesystem::weakly_canonical(inner, error);
-    const auto outerFull = std::filesystem::weakly_canonical(outer, error);
-    if (error) {
-        return false;
-    }
-    const auto [outerEnd, innerAt] =
-        std::mismatch(outerFull.begin(), outerFull.end(), innerFull.begin(), innerFull.end());
-    return outerEnd == outerFull.end();
-}
-
 }  // namespace
 
 int RunPack(const std::filesystem::path& out, const std::vector<std::filesystem::path>& folders,
@@ -54,9 +44,15 @@ int RunPack(const std::filesystem::path& out, const std::vector<std::filesystem:
             ReportFailure(folder, "a project cannot be named after this folder");
             return kExitFailure;
         }
+        // Refused before anything is written: a name that would not come back as it went in.
+        if (const std::u16string flaw = ProjectNameFlaw(*name); !flaw.empty()) {
+            ReportFailure(folder,
+                          Format("Can't add directory %s", {PathToUtf16(folder)}) + u" - " + flaw);
+            return kExitFailure;
+        }
         names.push_back(std::move(*name));
         // The container would otherwise pack its own unfinished self.
-        if (LiesWithin(std::filesystem::absolute(out).parent_path(), folder)) {
+        if (LiesWithin(out, folder)) {
             ReportFailure(out, "the container cannot be written inside a folder it packs");
             return kExitFailure;
         }
@@ -86,13 +82,14 @@ int RunPack(const std::filesystem::path& out, const std::vector<std::filesystem:
             }
         }
     } catch (const FileError& failure) {
+        // Named as the user knows it: OUT, not the staged file, or the packed file it struck.
         progress.Finish();
-        ReportFailure(out, Describe(failure));
+        ReportFailure(failure.path() == staged.path() ? out : failure.path(), failure.reason());
         return kExitFailure;
     }
     progress.Finish();
     int cause = 0;
-    if (!container.Finish(cause) || !container.Close()) {
+    if (!container.Finish(cause) || !container.Close(&cause)) {
         ReportFailure(out, FileErrorCauseText(cause));
         return kExitFailure;
     }

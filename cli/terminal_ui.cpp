@@ -162,6 +162,13 @@ std::unique_ptr<I_InfoWnd> TerminalUi::OpenProgress() {
     return std::make_unique<ProgressStrip>(progress_);
 }
 
+void TerminalUi::NoteSilentFailure(const std::u16string& reason) {
+    ClearProgress();
+    std::fflush(stdout);
+    std::fprintf(stderr, "wayload-cli: %s\n", Printable(reason).c_str());
+    failureTold_ = true;
+}
+
 bool TerminalUi::Answer(const std::u16string& question) {
     ClearProgress();
     std::printf("%s [y/N] ", ShownText(question).c_str());

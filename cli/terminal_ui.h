@@ -39,6 +39,8 @@ class TerminalUi : public ITransferUi {
     MessageAnswer ShowMessage(const Message& message) override;
     bool SelectRoutes(std::vector<RouteEntry>& entries) override;
     std::unique_ptr<I_InfoWnd> OpenProgress() override;
+    // One line on stderr: a script is told why, where the window says nothing.
+    void NoteSilentFailure(const std::u16string& reason) override;
 
     // True once a failure was told on stderr: an error box, a refused file or selection.
     bool failureTold() const { return failureTold_; }

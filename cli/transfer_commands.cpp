@@ -18,6 +18,7 @@
 #include "transfer/analyzer_upload.h"
 #include "transfer/serial_download.h"
 #include "transfer/serial_upload.h"
+#include "transfer/transfer_sequences.h"
 
 namespace wl::cli {
 namespace {
@@ -115,7 +116,8 @@ int RunTransfer(Direction direction, const SerialSettings& settings, const Trans
         (direction == Direction::kDownload ? "Downloading " : "Uploading ") + file.string();
     TerminalUi ui(std::move(uiOptions));
 
-    const TransferOutcome outcome = RunSequence(direction, ui, system, *instrument);
+    const TransferOutcome outcome =
+        RunWithinMemory(ui, [&] { return RunSequence(direction, ui, system, *instrument); });
     if (outcome == TransferOutcome::kDone) {
         return kExitSuccess;
     }

@@ -30,7 +30,7 @@ int RunVerify(const std::filesystem::path& file) {
             }
         } catch (const FileError& failure) {
             progress.Finish();
-            ReportFailure(file, Describe(failure));
+            ReportFailure(file, failure.reason());
             return kExitFailure;
         }
         for (const auto& item : project.items) {

@@ -96,6 +96,37 @@ bool CheckItemNames(const Project& project, std::vector<std::filesystem::path>& 
     return true;
 }
 
+// "Can't add file %s - REASON": the system's text, then why.
+std::u16string WithReason(const std::u16string& text, const std::u16string& reason) {
+    return text + u" - " + reason;
+}
+
+std::u16string EntryError(const wl::TreeEntry& entry, const std::u16string& reason) {
+    const char* format = entry.folder != 0 ? "Can't add directory %s" : "Can't add file %s";
+    return WithReason(Format(format, {PathToUtf16(entry.path)}), reason);
+}
+
+// Why an entry of a packed tree cannot be packed; empty for files and folders. Nothing is
+// skipped in silence: measured data must never go missing without a word.
+std::u16string UnpackableReason(wl::EntryKind kind) {
+    switch (kind) {
+        case wl::EntryKind::kFile:
+        case wl::EntryKind::kFolder:
+            return {};
+        case wl::EntryKind::kLinkToFolder:
+            return u"it is a link to a folder, which is not packed";
+        case wl::EntryKind::kBrokenLink:
+            return u"it is a link that leads to no file";
+        case wl::EntryKind::kFifo:
+            return u"it is a FIFO, not a file";
+        case wl::EntryKind::kSocket:
+            return u"it is a socket, not a file";
+        case wl::EntryKind::kDevice:
+            return u"it is a device, not a file";
+    }
+    return {};
+}
+
 void ReportProgress(wl::I_InfoWnd* progress, double from, double to, size_t i, size_t n) {
     if (progress != nullptr) {
         progress->SetProgress(from +
@@ -127,34 +158,50 @@ Project* ContainerFile::AddFolder(const std::u16string& name, int32_t type,
             return nullptr;
         }
     }
-    std::vector<wl::TreeEntry> entries;
-    if (!wl::ListTree(folder, entries)) {
-        error = Format("Err enumerating dir content %s", {PathToUtf16(folder)});
+    // Only what comes back as it went in is packed: a name the table of contents cannot keep
+    // is refused before anything of the project is written.
+    const std::u16string nameFlaw = wl::ProjectNameFlaw(name);
+    if (!nameFlaw.empty()) {
+        error = WithReason(Format("Can't add directory %s", {PathToUtf16(folder)}), nameFlaw);
         return nullptr;
     }
+    std::vector<wl::TreeEntry> entries;
+    wl::ListingFailure unlisted;
+    if (!wl::ListTree(folder, entries, &unlisted)) {
+        error = WithReason(Format("Err enumerating dir content %s", {PathToUtf16(unlisted.folder)}),
+                           wl::FileErrorReason(unlisted.error));
+        return nullptr;
+    }
+    const std::string folderText = folder.native();
+    for (const wl::TreeEntry& entry : entries) {
+        std::u16string reason;
+        if (!wl::ItemNameFromRelativePath(RelativeToFolder(entry.path, folderText), reason)) {
+            error = EntryError(entry, reason);
+            return nullptr;
+        }
+        reason = UnpackableReason(entry.kind);
+        if (!reason.empty()) {
+            error = EntryError(entry, reason);
+            return nullptr;
+        }
+    }
+
     auto project = std::make_unique<Project>();
     project->name = name;
     project->type = type;
-
-    const std::string folderText = folder.native();
-    std::unordered_set<std::u16string> folderNames;
-    std::unordered_set<std::u16string> fileNames;
     for (size_t i = 0; i < entries.size(); ++i) {
         ReportProgress(progress, from, to, i, entries.size());
         const wl::TreeEntry& entry = entries[i];
-        const auto itemName =
-            wl::ItemNameFromRelativePath(RelativeToFolder(entry.path, folderText));
+        std::u16string reason;
+        const std::u16string itemName =
+            *wl::ItemNameFromRelativePath(RelativeToFolder(entry.path, folderText), reason);
         if (entry.folder != 0) {
-            if (!itemName || !folderNames.insert(*itemName).second) {
-                error = Format("Can't add directory %s", {PathToUtf16(entry.path)});
-                return nullptr;
-            }
             auto item = std::make_unique<ProjectItem>();
-            item->name = *itemName;
+            item->name = itemName;
             item->type = ProjectItem::kDirectory;
             project->items.Append(std::move(item));
-        } else if (!itemName || !StoreFile(*project, entry.path, *itemName, fileNames)) {
-            error = Format("Can't add file %s", {PathToUtf16(entry.path)});
+        } else if (!StoreFile(*project, entry.path, itemName, reason)) {
+            error = EntryError(entry, reason);
             return nullptr;
         }
     }
@@ -164,23 +211,16 @@ Project* ContainerFile::AddFolder(const std::u16string& name, int32_t type,
 }
 
 bool ContainerFile::StoreFile(Project& project, const std::filesystem::path& path,
-                              const std::u16string& name,
-                              std::unordered_set<std::u16string>& fileNames) {
-    if (fileNames.contains(name)) {
-        return false;
-    }
+                              const std::u16string& name, std::u16string& reason) {
     wl::ByteFile input;
     int openError = 0;
     if (!input.OpenForReading(path, openError)) {
+        reason = wl::FileErrorReason(openError);
         return false;
     }
-    int64_t length = 0;
-    try {
-        length = input.Length();
-    } catch (const wl::FileError&) {
-        return false;
-    }
+    const int64_t length = input.Length();
     if (length > kLargestFile) {
+        reason = Format("it is larger than %lld bytes (%lld bytes)", {kLargestFile, length});
         return false;
     }
     if (!workers_) {
@@ -188,9 +228,21 @@ bool ContainerFile::StoreFile(Project& project, const std::filesystem::path& pat
     }
     const int64_t position = file_.SeekToEnd();
     int64_t imageLength = 0;
-    if (!workers_->compressor.Compress(input, static_cast<uint32_t>(length), file_, imageLength)) {
-        file_.Truncate(position);  // no part of a failed image stays behind
-        return false;
+    // A read error of the packed file raises its file error, which reaches the caller with the
+    // cause and the file it struck.
+    switch (
+        workers_->compressor.Compress(input, static_cast<uint32_t>(length), file_, imageLength)) {
+        case wl::ImageCompressor::Outcome::kCompressed:
+            break;
+        case wl::ImageCompressor::Outcome::kInputShort:
+            file_.Truncate(position);  // no part of a failed image stays behind
+            reason = wl::FileErrorCauseText(static_cast<int>(wl::FileErrorCause::EndOfFile)) +
+                     u" (the file became shorter while it was packed)";
+            return false;
+        case wl::ImageCompressor::Outcome::kZlibFailed:
+            file_.Truncate(position);
+            reason = u"it could not be compressed";
+            return false;
     }
     auto item = std::make_unique<ProjectItem>();
     item->name = name;
@@ -199,7 +251,6 @@ bool ContainerFile::StoreFile(Project& project, const std::filesystem::path& pat
     item->compSize = imageLength;
     item->pos = position;
     project.items.Append(std::move(item));
-    fileNames.insert(name);
     return true;
 }
 
@@ -228,16 +279,21 @@ bool ContainerFile::Finish(int& cause) {
     } catch (const wl::FileError& failure) {
         cause = static_cast<int>(failure.cause());
         return false;
+    } catch (const std::bad_alloc&) {
+        throw;  // told as such by the caller, never as a write error without a cause
     } catch (const std::exception&) {
         return false;
     }
 }
 
-bool ContainerFile::Close() {
+bool ContainerFile::Close(int* cause) {
     try {
         file_.Close();
         return true;
-    } catch (const wl::FileError&) {
+    } catch (const wl::FileError& failure) {
+        if (cause != nullptr) {
+            *cause = static_cast<int>(failure.cause());
+        }
         return false;
     }
 }
@@ -349,7 +405,7 @@ bool ContainerFile::RestoreItem(const ProjectItem& item, const std::u16string& s
 
 bool ContainerFile::ExtractProject(const Project& project, const std::filesystem::path& destination,
                                    wl::I_InfoWnd* progress, double from, double to,
-                                   std::u16string& error) {
+                                   std::u16string& error, wl::FileAccess access) {
     const size_t n = static_cast<size_t>(project.items.Count());
     if (n == 0) {
         return true;
@@ -358,15 +414,21 @@ bool ContainerFile::ExtractProject(const Project& project, const std::filesystem
     if (!CheckItemNames(project, relatives, error)) {
         return false;
     }
+    // The container itself may lie in the destination (its own project unpacked beside it): it
+    // is never emptied or written over.
+    const wl::FileIdentity container = file_.Identity();
+    constexpr const char16_t* kLinkOnTheWay = u"a folder on its way is a symbolic link";
     std::unordered_set<std::string> realFolders;
     for (size_t i = 0; i < n; ++i) {
         ReportProgress(progress, from, to, i, n);
         const ProjectItem& item = *project.items.Get(static_cast<int64_t>(i));
         const std::filesystem::path target = destination / relatives[i];
         if (item.type == ProjectItem::kDirectory) {
-            if (!NoLinkOnTheWay(destination, relatives[i], realFolders) ||
-                !wl::CreateFolderPath(target)) {
-                error = Format("Err creating directory %s", {PathToUtf16(target)});
+            const bool safe = NoLinkOnTheWay(destination, relatives[i], realFolders);
+            if (!safe || !wl::CreateFolderPath(target)) {
+                const int code = errno;
+                error = WithReason(Format("Err creating directory %s", {PathToUtf16(target)}),
+                                   safe ? wl::FileErrorReason(code) : kLinkOnTheWay);
                 return false;
             }
             std::filesystem::path prefix;
@@ -375,13 +437,22 @@ bool ContainerFile::ExtractProject(const Project& project, const std::filesystem
                 realFolders.insert(prefix.native());
             }
         } else if (item.type == ProjectItem::kFile) {
-            wl::ByteFile output;
-            int createError = 0;
-            if (!NoLinkOnTheWay(destination, relatives[i].parent_path(), realFolders) ||
-                !output.CreateForWriting(target, createError, wl::ByteFile::Links::Refuse)) {
-                error = Format("Err creating file %s", {PathToUtf16(target)});
+            const std::u16string creating = Format("Err creating file %s", {PathToUtf16(target)});
+            if (!NoLinkOnTheWay(destination, relatives[i].parent_path(), realFolders)) {
+                error = WithReason(creating, kLinkOnTheWay);
                 return false;
             }
+            wl::ByteFile output;
+            int createError = 0;
+            if (!output.OpenForWriting(target, createError, wl::ByteFile::Links::Refuse, access)) {
+                error = WithReason(creating, wl::FileErrorReason(createError));
+                return false;
+            }
+            if (output.Identity() == container) {
+                error = WithReason(creating, u"it is the container being read");
+                return false;
+            }
+            output.Truncate(0);
             if (!RestoreItem(item, PathToUtf16(target), &output, false, error)) {
                 return false;
             }

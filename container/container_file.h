@@ -31,8 +31,10 @@ class ContainerFile {
     // Creates the file, or empties it, for writing. On failure LastError says why.
     bool Create(const std::filesystem::path& path);
 
-    // Packs the folder tree as one new project and answers it; null with `error` set on failure.
-    // Errors of writing the container raise wl::FileError.
+    // Packs the folder tree as one new project and answers it; null with `error` set on failure:
+    // a name the table of contents cannot keep, an entry that is neither file nor folder, a file
+    // that cannot be opened or is too large, each with the reason. Errors of reading a packed
+    // file or writing the container raise wl::FileError.
     Project* AddFolder(const std::u16string& name, int32_t type,
                        const std::filesystem::path& folder, wl::I_InfoWnd* progress, double from,
                        double to, std::u16string& error);
@@ -41,8 +43,9 @@ class ContainerFile {
     // FileErrorCause code; it is 0 on success and for failures without a cause.
     bool Finish(int& cause);
 
-    // Closes the file; false when closing a written file failed.
-    bool Close();
+    // Closes the file; false when closing a written file failed, with its FileErrorCause code
+    // in `cause` when one is given.
+    bool Close(int* cause = nullptr);
 
     // Opens a container and loads its table of contents; false (LastError says why) when the
     // file cannot be read, is too short, has its table outside the file or a version above 1.
@@ -53,10 +56,12 @@ class ContainerFile {
     // Where the images end and the table of contents begins; 0 while writing.
     int64_t TableOffset() const { return tableOffset_; }
 
-    // Recreates the project's tree under `destination`. Every name is checked before anything is
-    // written. Errors of reading the container or writing a file raise wl::FileError.
+    // Recreates the project's tree under `destination`, its files open to everyone or to their
+    // owner alone. Every name is checked before anything is written, and the container itself is
+    // never written over. Errors of reading the container or writing a file raise wl::FileError.
     bool ExtractProject(const Project& project, const std::filesystem::path& destination,
-                        wl::I_InfoWnd* progress, double from, double to, std::u16string& error);
+                        wl::I_InfoWnd* progress, double from, double to, std::u16string& error,
+                        wl::FileAccess access = wl::FileAccess::kEveryone);
 
     // Restores every image of the project without writing it anywhere; false when a name is
     // unsafe or an image does not restore to its recorded size.
@@ -64,8 +69,10 @@ class ContainerFile {
                        std::u16string& error);
 
   private:
+    // False with the reason when the file cannot be packed; errors of reading it or writing the
+    // container raise wl::FileError.
     bool StoreFile(Project& project, const std::filesystem::path& path, const std::u16string& name,
-                   std::unordered_set<std::u16string>& fileNames);
+                   std::u16string& reason);
     bool RestoreItem(const ProjectItem& item, const std::u16string& shownPath, wl::ByteFile* sink,
                      bool exactSize, std::u16string& error);
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "container/compressed_image.h"
-#include "platform/file_error.h"
 
 namespace wl {
 
@@ -18,10 +17,10 @@ ImageCompressor::~ImageCompressor() {
     }
 }
 
-bool ImageCompressor::Compress(ByteFile& input, uint32_t length, ByteFile& output,
-                               int64_t& imageLength) {
+ImageCompressor::Outcome ImageCompressor::Compress(ByteFile& input, uint32_t length,
+                                                   ByteFile& output, int64_t& imageLength) {
     if (!ready_ || deflateReset(&stream_) != Z_OK) {
-        return false;
+        return Outcome::kZlibFailed;
     }
     WriteImageHeader(out_.get(), length);
     size_t outUsed = kImageHeaderSize;
@@ -31,14 +30,9 @@ bool ImageCompressor::Compress(ByteFile& input, uint32_t length, ByteFile& outpu
     for (;;) {
         if (stream_.avail_in == 0 && inputLeft > 0) {
             const size_t want = std::min<size_t>(kImageStreamBufferSize, inputLeft);
-            size_t got = 0;
-            try {
-                got = input.Read(in_.get(), want);
-            } catch (const FileError&) {
-                return false;  // an unreadable input fails the file, not the container
-            }
+            const size_t got = input.Read(in_.get(), want);
             if (got != want) {
-                return false;
+                return Outcome::kInputShort;
             }
             inputLeft -= static_cast<uint32_t>(got);
             stream_.next_in = in_.get();
@@ -49,7 +43,7 @@ bool ImageCompressor::Compress(ByteFile& input, uint32_t length, ByteFile& outpu
         stream_.avail_out = static_cast<uInt>(kImageStreamBufferSize - outUsed);
         const int result = deflate(&stream_, flush);
         if (result != Z_OK && result != Z_STREAM_END && result != Z_BUF_ERROR) {
-            return false;
+            return Outcome::kZlibFailed;
         }
         outUsed = kImageStreamBufferSize - stream_.avail_out;
         if (outUsed == kImageStreamBufferSize || result == Z_STREAM_END) {
@@ -58,7 +52,7 @@ bool ImageCompressor::Compress(ByteFile& input, uint32_t length, ByteFile& outpu
             outUsed = 0;
         }
         if (result == Z_STREAM_END) {
-            return true;
+            return Outcome::kCompressed;
         }
     }
 }

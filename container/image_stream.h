@@ -21,10 +21,12 @@ class ImageCompressor {
     ImageCompressor& operator=(const ImageCompressor&) = delete;
     ~ImageCompressor();
 
-    // Appends the image of the next `length` bytes of `input` to `output` at its position.
-    // False when the input cannot deliver them (a read error or a shorter file) or zlib fails;
-    // the output may then hold part of an image. Errors of the output raise FileError.
-    bool Compress(ByteFile& input, uint32_t length, ByteFile& output, int64_t& imageLength);
+    enum class Outcome { kCompressed, kInputShort, kZlibFailed };
+
+    // Appends the image of the next `length` bytes of `input` to `output` at its position. When
+    // the input ends early (the file shrank meanwhile) or zlib fails, the output may hold part
+    // of an image. Errors of reading the input or writing the output raise FileError.
+    Outcome Compress(ByteFile& input, uint32_t length, ByteFile& output, int64_t& imageLength);
 
   private:
     z_stream stream_{};

@@ -130,15 +130,15 @@ void AppendElement(std::u16string& out, std::u16string_view tag, std::u16string_
 
 std::u16string EscapeValue(std::u16string_view value) {
     std::u16string text(value);
-    ReplaceAll(text, u"<", u"&$&lt##");
-    ReplaceAll(text, u">", u"&$&gt##");
+    ReplaceAll(text, u"<", kEscapedLess);
+    ReplaceAll(text, u">", kEscapedGreater);
     return text;
 }
 
 std::u16string UnescapeValue(std::u16string_view text) {
     std::u16string value(text);
-    ReplaceAll(value, u"&$&lt##", u"<");
-    ReplaceAll(value, u"&$&gt##", u">");
+    ReplaceAll(value, kEscapedLess, u"<");
+    ReplaceAll(value, kEscapedGreater, u">");
     return value;
 }
 

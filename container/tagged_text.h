@@ -39,6 +39,8 @@ int64_t ParseInt64(std::u16string_view text);
 void AppendElement(std::u16string& out, std::u16string_view tag, std::u16string_view content);
 
 // The string values' escapes: "<" and ">" become "&$&lt##" and "&$&gt##".
+inline constexpr std::u16string_view kEscapedLess = u"&$&lt##";
+inline constexpr std::u16string_view kEscapedGreater = u"&$&gt##";
 std::u16string EscapeValue(std::u16string_view value);
 std::u16string UnescapeValue(std::u16string_view text);
 

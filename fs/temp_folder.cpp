@@ -31,6 +31,14 @@ bool MakePrivateFolder(const std::filesystem::path& folder, uid_t owner) {
 
 }  // namespace internal
 
+bool CreatePrivateFolder(const std::filesystem::path& path) {
+    struct stat info {};
+    // Only a folder made here counts: one already there may belong to someone else, or hold
+    // what a failed deletion left.
+    return !path.empty() && ::lstat(path.c_str(), &info) != 0 && errno == ENOENT &&
+           internal::MakePrivateFolder(path, ::geteuid());
+}
+
 std::filesystem::path GetTempFolderPath() {
     const char* fromEnvironment = std::getenv("TMPDIR");
     if (fromEnvironment != nullptr && *fromEnvironment != '\0') {

@@ -16,35 +16,76 @@ struct PendingSubfolders {
     size_t next = 0;
 };
 
-// One enumeration of `folder`: its files go straight to `entries`, its subfolders to
-// `subfolders`. The entry's cached type (from d_type) decides, so no entry costs an extra stat
-// unless the file system does not report types. Links and special files are skipped: following a
-// link could leave the tree or loop, and opening a FIFO could hang.
-bool ListOneFolder(const std::filesystem::path& folder, std::vector<TreeEntry>& entries,
-                   std::vector<std::filesystem::path>& subfolders) {
+EntryKind KindOf(const std::filesystem::file_status& status) {
+    switch (status.type()) {
+        case std::filesystem::file_type::regular:
+            return EntryKind::kFile;
+        case std::filesystem::file_type::directory:
+            return EntryKind::kFolder;
+        case std::filesystem::file_type::fifo:
+            return EntryKind::kFifo;
+        case std::filesystem::file_type::socket:
+            return EntryKind::kSocket;
+        case std::filesystem::file_type::block:
+        case std::filesystem::file_type::character:
+            return EntryKind::kDevice;
+        default:
+            return EntryKind::kBrokenLink;
+    }
+}
+
+// What one entry of a folder is. The entry's cached type (from d_type) decides, so no entry
+// costs an extra stat unless it is a link or the file system does not report types. A link is
+// judged by what it leads to, but never descended into: it could leave the tree or loop.
+EntryKind KindOfEntry(const std::filesystem::directory_entry& entry) {
+    std::error_code error;
+    if (!entry.is_symlink(error)) {
+        return KindOf(entry.status(error));
+    }
+    const std::filesystem::file_status target = entry.status(error);
+    if (error || !std::filesystem::exists(target)) {
+        return EntryKind::kBrokenLink;
+    }
+    const EntryKind kind = KindOf(target);
+    return kind == EntryKind::kFolder ? EntryKind::kLinkToFolder : kind;
+}
+
+// One enumeration of `folder`: its files (and every entry that is no folder) go straight to
+// `entries`, its subfolders to `subfolders`. Answers 0, or the error that cut the listing short.
+int ListOneFolder(const std::filesystem::path& folder, std::vector<TreeEntry>& entries,
+                  std::vector<std::filesystem::path>& subfolders) {
     std::error_code error;
     for (std::filesystem::directory_iterator it(folder, error);
          !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
-        std::error_code typeError;
-        if (it->is_symlink(typeError) || typeError) {
-            continue;
-        }
-        if (it->is_directory(typeError)) {
+        const EntryKind kind = KindOfEntry(*it);
+        if (kind == EntryKind::kFolder) {
             subfolders.push_back(it->path());
-        } else if (it->is_regular_file(typeError)) {
-            entries.push_back({it->path(), 0});
+        } else {
+            entries.push_back({it->path(), 0, kind});
         }
     }
-    return !error;
+    return error.value();
 }
 
 }  // namespace
 
-bool ListTree(const std::filesystem::path& folder, std::vector<TreeEntry>& entries) {
+bool ListTree(const std::filesystem::path& folder, std::vector<TreeEntry>& entries,
+              ListingFailure* failure) {
+    bool complete = true;
+    const auto list = [&](const std::filesystem::path& path,
+                          std::vector<std::filesystem::path>& subfolders) {
+        const int error = ListOneFolder(path, entries, subfolders);
+        // A folder that cannot be listed is reported, not skipped in silence: packing measured
+        // data must not lose a subfolder unnoticed.
+        if (error != 0 && complete && failure != nullptr) {
+            *failure = {path, error};
+        }
+        complete = complete && error == 0;
+    };
     // An explicit stack instead of recursion, so that the depth of a tree never meets the limit
     // of the thread's stack.
     std::vector<PendingSubfolders> stack(1);
-    bool complete = ListOneFolder(folder, entries, stack.back().paths);
+    list(folder, stack.back().paths);
     while (!stack.empty()) {
         PendingSubfolders& top = stack.back();
         if (top.next == top.paths.size()) {
@@ -52,11 +93,9 @@ bool ListTree(const std::filesystem::path& folder, std::vector<TreeEntry>& entri
             continue;
         }
         std::filesystem::path subfolder = std::move(top.paths[top.next++]);
-        entries.push_back({subfolder, 1});
+        entries.push_back({subfolder, 1, EntryKind::kFolder});
         PendingSubfolders below;
-        // A folder that cannot be listed is reported, not skipped in silence: packing measured
-        // data must not lose a subfolder unnoticed.
-        complete = ListOneFolder(subfolder, entries, below.paths) && complete;
+        list(subfolder, below.paths);
         stack.push_back(std::move(below));
     }
     return complete;

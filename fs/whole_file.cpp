@@ -123,7 +123,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data
 }
 
 bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_t length,
-                    std::u16string& error) {
+                    std::u16string& error, FileAccess access) {
     error.clear();
     struct stat info {};
     // lstat: a link at the path is replaced itself, the file it points to stays as it is.
@@ -133,7 +133,7 @@ bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_
         error = Format("Cant remove file %s - %d", {PathToUtf16(path), code});
         return false;
     }
-    if (!CreateEmptyFile(path)) {
+    if (!CreateEmptyFile(path, access)) {
         const int code = errno;
         error = Format("Cant create file %s - %d", {PathToUtf16(path), code});
         return false;

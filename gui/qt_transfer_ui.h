@@ -22,6 +22,8 @@ class QtTransferUi : public ITransferUi {
     MessageAnswer ShowMessage(const Message& message) override;
     bool SelectRoutes(std::vector<RouteEntry>& entries) override;
     std::unique_ptr<I_InfoWnd> OpenProgress() override;
+    // The window ends such a transfer without a message, as it always has.
+    void NoteSilentFailure(const std::u16string&) override {}
 
   private:
     std::optional<std::filesystem::path> Choose(const FileFilter& filter, bool save);

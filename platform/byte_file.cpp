@@ -64,6 +64,27 @@ bool ByteFile::CreateForWriting(const std::filesystem::path& path, int& error, L
     return fd_ >= 0;
 }
 
+bool ByteFile::OpenForWriting(const std::filesystem::path& path, int& error, Links links,
+                              FileAccess access) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+    const int noFollow = links == Links::Refuse ? O_NOFOLLOW : 0;
+    const mode_t mode = access == FileAccess::kOwnerOnly ? 0600 : 0666;
+    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | noFollow, mode);
+    error = fd_ < 0 ? errno : 0;
+    path_ = path;
+    return fd_ >= 0;
+}
+
+FileIdentity ByteFile::Identity() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) {
+        Fail(errno);
+    }
+    return {static_cast<uint64_t>(st.st_dev), static_cast<uint64_t>(st.st_ino)};
+}
+
 void ByteFile::Fail(int error) const {
     throw FileError(FileErrorCauseFromErrno(error), error, path_);
 }

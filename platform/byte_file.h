@@ -9,6 +9,16 @@
 
 namespace wl {
 
+// Who may use a file the program creates: everyone, or its owner alone (work files in a
+// temporary folder that other users may share).
+enum class FileAccess { kEveryone, kOwnerOnly };
+
+struct FileIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class ByteFile {
   public:
     ByteFile() = default;
@@ -25,8 +35,14 @@ class ByteFile {
     // path is not written through.
     bool CreateForWriting(const std::filesystem::path& path, int& error,
                           Links links = Links::Follow);
+    // Creates the file or opens an existing one for writing, without emptying it yet: the caller
+    // can first check which file it is (see Identity) and then Truncate it.
+    bool OpenForWriting(const std::filesystem::path& path, int& error, Links links,
+                        FileAccess access = FileAccess::kEveryone);
 
     bool IsOpen() const { return fd_ >= 0; }
+    // Which file on which device this is, whatever path reached it.
+    FileIdentity Identity() const;
     const std::filesystem::path& path() const { return path_; }
 
     int64_t Length() const;

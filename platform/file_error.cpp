@@ -75,6 +75,11 @@ std::u16string FileErrorCauseText(int code) {
     return Format("%d : unknown err", {code});
 }
 
+std::u16string FileErrorReason(int error) {
+    return FileErrorCauseText(static_cast<int>(FileErrorCauseFromErrno(error))) + u" (" +
+           Utf8ToUtf16(std::strerror(error)) + u")";
+}
+
 FileError::FileError(FileErrorCause cause, int error, const std::filesystem::path& path)
     : std::runtime_error(path.string() + ": " + std::strerror(error)),
       cause_(cause),

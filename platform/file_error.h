@@ -31,12 +31,18 @@ FileErrorCause FileErrorCauseFromErrno(int error);
 // "13 : The disk is full." and so on; any other code is shown as "%d : unknown err".
 std::u16string FileErrorCauseText(int code);
 
+// Why a system call failed, for a message: the cause text and the system's own words,
+// "13 : The disk is full. (No space left on device)".
+std::u16string FileErrorReason(int error);
+
 class FileError : public std::runtime_error {
   public:
     FileError(FileErrorCause cause, int error, const std::filesystem::path& path);
 
     FileErrorCause cause() const { return cause_; }
     int error() const { return error_; }
+    // The cause text and the system's own words (see FileErrorReason).
+    std::u16string reason() const { return FileErrorReason(error_); }
     const std::filesystem::path& path() const { return path_; }
 
   private:

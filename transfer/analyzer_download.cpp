@@ -11,6 +11,7 @@
 #include "locale/string_table.h"
 #include "transfer/analyzer_folders.h"
 #include "transfer/export_file.h"
+#include "transfer/route_replacement.h"
 #include "transfer/transfer_messages.h"
 
 namespace wl {
@@ -28,7 +29,7 @@ void AppendSubfolders(const std::filesystem::path& folder, int32_t kind,
 }
 
 // Packs the chosen folders into the staged export file; false when a message was shown.
-bool PackFolders(ITransferUi& ui, BDL::ContainerFile& container,
+bool PackFolders(ITransferUi& ui, BDL::ContainerFile& container, const StagedFile& staged,
                  const std::vector<RouteEntry>& entries, const std::u16string& shownPath) {
     const strBDL& texts = StringTable();
     std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
@@ -53,12 +54,14 @@ bool PackFolders(ITransferUi& ui, BDL::ContainerFile& container,
             position += step;
         }
     } catch (const FileError& failure) {
-        // A full disk or a drive pulled out: the partial export goes with the staged file.
+        // A full disk, a drive pulled out or an unreadable file on the analyzer: the partial
+        // export goes with the staged file.
         progress.reset();
         container.Close();
-        ShowClosing(
-            ui, Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + FileErrorText(failure),
-            MessageIcon::kError);
+        ShowClosing(ui,
+                    Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" +
+                        ExportFileErrorText(failure, staged, shownPath),
+                    MessageIcon::kError);
         return false;
     }
     return true;
@@ -67,6 +70,9 @@ bool PackFolders(ITransferUi& ui, BDL::ContainerFile& container,
 }  // namespace
 
 std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem::path& base) {
+    // A route an interrupted upload left in the analyzer's work folder gets its folder back
+    // before the folders are offered.
+    TidyRouteWork(AnalyzerRouteFolder(kind, base), MissingRoute::kRestore);
     std::vector<RouteEntry> entries;
     AppendSubfolders(AnalyzerRouteFolder(kind, base), kRouteKindRoute, entries);
     AppendSubfolders(AnalyzerDataFolder(kind, base), kRouteKindAnalyzer, entries);
@@ -93,6 +99,15 @@ TransferOutcome DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& 
         return TransferOutcome::kCancelled;
     }
     const std::u16string shownPath = PathToUtf16(*target);
+    // The export would otherwise pack its own unfinished self.
+    for (const RouteEntry& entry : entries) {
+        const auto folder = Utf16ToPath(entry.path);
+        if (folder && LiesWithin(*target, *folder)) {
+            ShowError(ui, Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, shownPath,
+                                                    ExportInsidePackedFolder(entry.path)}));
+            return TransferOutcome::kFailed;
+        }
+    }
     // Written beside the target and renamed over it only when complete, so a failure leaves no
     // partial file and an earlier export of that name as it was.
     StagedFile staged(*target);
@@ -102,7 +117,7 @@ TransferOutcome DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& 
         ShowError(ui, Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, shownPath, reason}));
         return TransferOutcome::kFailed;
     }
-    if (!PackFolders(ui, container, entries, shownPath)) {
+    if (!PackFolders(ui, container, staged, entries, shownPath)) {
         return TransferOutcome::kFailed;
     }
     return FinishExport(ui, container, staged, shownPath);

@@ -1,6 +1,7 @@
 #include "transfer/analyzer_upload.h"
 
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "fs/file_ops.h"
 #include "locale/string_table.h"
 #include "transfer/analyzer_folders.h"
+#include "transfer/route_replacement.h"
 #include "transfer/transfer_messages.h"
 
 namespace wl {
@@ -20,72 +22,6 @@ void AppendName(std::u16string& list, const std::u16string& name) {
         list += u"\r\n";
     }
     list += name;
-}
-
-// A new route is unpacked beside the old one and swapped in only when complete, so a failed
-// unpack never costs the route the analyzer had.
-class RouteReplacement {
-  public:
-    RouteReplacement(const std::filesystem::path& routeFolder, const std::filesystem::path& name)
-        : target_(routeFolder / name),
-          staging_(routeFolder / (".wayload-new-" + name.string())),
-          previous_(routeFolder / (".wayload-old-" + name.string())) {}
-    ~RouteReplacement() {
-        if (!swapped_) {
-            DeleteTree(staging_);
-        }
-    }
-
-    // An empty staging folder to unpack into; false with `error` when it cannot be made.
-    bool Prepare(std::u16string& error) {
-        DeleteTree(staging_);
-        if (!CreateFolder(staging_)) {
-            error = Format("Can't create folder %s", {PathToUtf16(staging_)});
-            return false;
-        }
-        return true;
-    }
-    const std::filesystem::path& staging() const { return staging_; }
-
-    // Puts the unpacked route in place of the old one; false with `error` when it cannot.
-    bool SwapIn(std::u16string& error) {
-        std::error_code failed;
-        DeleteTree(previous_);
-        const bool hadPrevious = std::filesystem::exists(std::filesystem::symlink_status(target_));
-        if (hadPrevious) {
-            std::filesystem::rename(target_, previous_, failed);
-        }
-        if (!failed) {
-            std::filesystem::rename(staging_, target_, failed);
-            if (failed && hadPrevious) {
-                std::error_code ignored;
-                std::filesystem::rename(previous_, target_, ignored);
-            }
-        }
-        if (failed) {
-            error = Format("Can't replace folder %s - %d", {PathToUtf16(target_), failed.value()});
-            return false;
-        }
-        swapped_ = true;
-        DeleteTree(previous_);
-        return true;
-    }
-
-  private:
-    std::filesystem::path target_;
-    std::filesystem::path staging_;
-    std::filesystem::path previous_;
-    bool swapped_ = false;
-};
-
-// Stores one project as its route folder; false with `error` when the old route stays.
-bool StoreRoute(BDL::ContainerFile& container, const BDL::Project& project,
-                const std::filesystem::path& routeFolder, const std::filesystem::path& name,
-                I_InfoWnd* progress, double from, double to, std::u16string& error) {
-    RouteReplacement replacement(routeFolder, name);
-    return replacement.Prepare(error) &&
-           container.ExtractProject(project, replacement.staging(), progress, from, to, error) &&
-           replacement.SwapIn(error);
 }
 
 }  // namespace
@@ -109,12 +45,18 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
     }
     std::vector<std::filesystem::path> existing;
     if (!ListSubfolders(routeFolder, existing)) {
+        // The window ends here without a word, as the system always has; a script is told why.
+        ui.NoteSilentFailure(
+            Format("Can't list folder %s - %s", {PathToUtf16(routeFolder), LastFailureReason()}));
         return TransferOutcome::kFailed;
     }
     BDL::ContainerFile container;
     if (!container.Open(*routeFile)) {
+        ui.NoteSilentFailure(Format("%s: %s", {PathToUtf16(*routeFile), container.LastError()}));
         return TransferOutcome::kFailed;
     }
+    // What an interrupted upload left is put right before anything new is stored.
+    TidyRouteWork(routeFolder, MissingRoute::kRestore);
     const BDL::ProjectList& projects = container.GetProjectList();
     std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
     std::u16string uploaded;
@@ -141,12 +83,20 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
             refuse();
             continue;
         }
-        if (PathExists(routeFolder / *folderName) &&
-            !AskYesNo(ui, Format(texts.OverwritePromptFmt, {name}))) {
+        const std::filesystem::path target = routeFolder / *folderName;
+        if (PathExists(target) && !AskYesNo(ui, Format(texts.OverwritePromptFmt, {name}))) {
             refuse();
             continue;
         }
         std::u16string error;
+        // Replacing the folder would take the route file being read along with the old route.
+        if (LiesWithin(*routeFile, target)) {
+            AppendName(notUploaded, name + u" : " +
+                                        Format("the route file %s lies in this route's folder",
+                                               {PathToUtf16(*routeFile)}));
+            outcome = TransferOutcome::kFailed;
+            continue;
+        }
         try {
             if (StoreRoute(container, *project, routeFolder, *folderName, progress.get(), from,
                            position, error)) {
@@ -157,11 +107,17 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
             // A full analyzer or a drive pulled out: the routes after this one are not tried.
             error = FileErrorText(failure);
             struck = true;
+        } catch (const std::bad_alloc&) {
+            error = u"Not enough memory to unpack this route.";
+            struck = true;
         }
         AppendName(notUploaded, name + u" : " + error);
         outcome = TransferOutcome::kFailed;
     }
     progress.reset();
+    // The old copies of replaced routes and the empty work folder go; a route the messages
+    // below say is kept there stays for the next upload or download to put back.
+    TidyRouteWork(routeFolder, MissingRoute::kKeep);
 
     std::u16string closing;
     if (!uploaded.empty()) {
@@ -174,7 +130,9 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
         closing += texts.RoutesNotUploaded + notUploaded;
     }
     if (!closing.empty()) {
-        ShowClosing(ui, closing, struck ? MessageIcon::kError : MessageIcon::kInformation);
+        ShowClosing(
+            ui, closing,
+            outcome == TransferOutcome::kFailed ? MessageIcon::kError : MessageIcon::kInformation);
     }
     return outcome;
 }

@@ -7,19 +7,29 @@
 
 namespace wl {
 
+std::u16string ExportInsidePackedFolder(const std::u16string& folder) {
+    return Format("The export file cannot be written inside %s, a folder it packs", {folder});
+}
+
+std::u16string ExportFileErrorText(const FileError& failure, const StagedFile& staged,
+                                   const std::u16string& shownPath) {
+    return FileErrorText(failure, failure.path() == staged.path() ? &shownPath : nullptr);
+}
+
 TransferOutcome FinishExport(ITransferUi& ui, BDL::ContainerFile& container, StagedFile& staged,
                              const std::u16string& shownPath) {
     const strBDL& texts = StringTable();
     int cause = 0;
     const bool finished = container.Finish(cause);
-    const bool closed = container.Close();
+    int closeCause = 0;
+    const bool closed = container.Close(&closeCause);
     if (finished && closed && staged.Commit()) {
         ShowClosing(ui, Format(texts.RoutesSavedFmt, {shownPath}), MessageIcon::kInformation);
         return TransferOutcome::kDone;
     }
     // The staged file goes with `staged`: an earlier export of that name stays as it was.
     const std::u16string reason = !finished ? FileErrorCauseText(cause)
-                                  : !closed ? Format("Can't close file %s", {shownPath})
+                                  : !closed ? FileErrorCauseText(closeCause)
                                             : staged.error();
     ShowClosing(ui, Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" + reason,
                 MessageIcon::kError);

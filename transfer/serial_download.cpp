@@ -26,7 +26,8 @@ constexpr int32_t kGresaRouteType = kModelGresa;
 bool WriteBlock(ITransferUi& ui, std::unique_ptr<I_InfoWnd>& progress,
                 const std::filesystem::path& path, const std::vector<uint8_t>& block) {
     std::u16string error;
-    if (WriteWholeFile(path, block.data(), static_cast<uint32_t>(block.size()), error)) {
+    if (WriteWholeFile(path, block.data(), static_cast<uint32_t>(block.size()), error,
+                       FileAccess::kOwnerOnly)) {
         return true;
     }
     progress.reset();
@@ -45,6 +46,14 @@ TransferOutcome DownloadFromSerialInstrument(ITransferUi& ui, CT7300Instrument& 
         return TransferOutcome::kCancelled;
     }
     const std::u16string shownPath = PathToUtf16(*target);
+    const std::filesystem::path workFolder = tempFolder / "rvx";
+    // The work folder is emptied and packed: an export inside it would be lost or pack itself.
+    if (!tempFolder.empty() && LiesWithin(*target, workFolder)) {
+        ShowError(ui,
+                  Format("%s\r\n%s\r\n%s", {texts.ErrorCreateBDL, shownPath,
+                                            ExportInsidePackedFolder(PathToUtf16(workFolder))}));
+        return TransferOutcome::kFailed;
+    }
 
     std::unique_ptr<I_InfoWnd> progress = ui.OpenProgress();
     if (!instrument.Connect(progress.get())) {
@@ -52,7 +61,6 @@ TransferOutcome DownloadFromSerialInstrument(ITransferUi& ui, CT7300Instrument& 
         ShowError(ui, texts.PellixNotRunning);
         return TransferOutcome::kFailed;
     }
-    const std::filesystem::path workFolder = tempFolder / "rvx";
     if (!RecreateWorkFolder(tempFolder, workFolder)) {
         progress.reset();
         ShowError(ui, Format("%s\r\n%s", {texts.ErrCreateTempDirectory, PathToUtf16(workFolder)}));
@@ -103,7 +111,7 @@ TransferOutcome DownloadFromSerialInstrument(ITransferUi& ui, CT7300Instrument& 
         container.Close();
         ShowClosing(ui,
                     Format(texts.ErrSavingRoutesFmt, {shownPath}) + u"\r\n" +
-                        FileErrorCauseText(static_cast<int>(failure.cause())),
+                        ExportFileErrorText(failure, staged, shownPath),
                     MessageIcon::kError);
         return TransferOutcome::kFailed;
     }

@@ -38,7 +38,8 @@ bool Unpack(ITransferUi& ui, BDL::ContainerFile& container, const BDL::Project& 
     const strBDL& texts = StringTable();
     std::u16string error;
     try {
-        if (container.ExtractProject(project, folder, nullptr, 0, 100, error)) {
+        if (container.ExtractProject(project, folder, nullptr, 0, 100, error,
+                                     FileAccess::kOwnerOnly)) {
             return true;
         }
     } catch (const FileError& failure) {
@@ -59,8 +60,19 @@ TransferOutcome UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& inst
     if (!routeFile) {
         return TransferOutcome::kCancelled;
     }
+    const std::filesystem::path workFolder = tempFolder / "rvi";
+    // The work folder is emptied first: a route file inside it would be deleted.
+    if (!tempFolder.empty() && LiesWithin(*routeFile, workFolder)) {
+        ShowError(ui, Format("%s\r\n%s", {texts.ErrorCreateBDL,
+                                          Format("The route file cannot be read from %s, the "
+                                                 "folder it is unpacked into",
+                                                 {PathToUtf16(workFolder)})}));
+        return TransferOutcome::kFailed;
+    }
     BDL::ContainerFile container;
     if (!container.Open(*routeFile)) {
+        // The window ends here without a word, as the system always has; a script is told why.
+        ui.NoteSilentFailure(Format("%s: %s", {PathToUtf16(*routeFile), container.LastError()}));
         return TransferOutcome::kFailed;
     }
     const BDL::ProjectList& projects = container.GetProjectList();
@@ -70,7 +82,6 @@ TransferOutcome UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& inst
     }
     const BDL::Project& project = *projects.projects.Get(0);
 
-    const std::filesystem::path workFolder = tempFolder / "rvi";
     if (!RecreateWorkFolder(tempFolder, workFolder)) {
         ShowError(ui, Format("%s\r\n%s", {texts.ErrCreateTempDirectory, PathToUtf16(workFolder)}));
         return TransferOutcome::kFailed;

@@ -20,9 +20,9 @@ bool AskYesNo(ITransferUi& ui, const std::u16string& text) {
     return ui.ShowMessage(question) == MessageAnswer::kYes;
 }
 
-std::u16string FileErrorText(const FileError& error) {
-    return Format("%s\r\n%s",
-                  {FileErrorCauseText(static_cast<int>(error.cause())), PathToUtf16(error.path())});
+std::u16string FileErrorText(const FileError& error, const std::u16string* shownAs) {
+    return Format("%s\r\n%s", {FileErrorCauseText(static_cast<int>(error.cause())),
+                               shownAs != nullptr ? *shownAs : PathToUtf16(error.path())});
 }
 
 }  // namespace wl

@@ -15,7 +15,8 @@ void ShowClosing(ITransferUi& ui, const std::u16string& text, MessageIcon icon);
 // True only for a Yes.
 bool AskYesNo(ITransferUi& ui, const std::u16string& text);
 
-// What to tell the user of a file error: its cause and the file it struck.
-std::u16string FileErrorText(const FileError& error);
+// What to tell the user of a file error: its cause and the file it struck, or `shownAs` in that
+// file's place when given.
+std::u16string FileErrorText(const FileError& error, const std::u16string* shownAs = nullptr);
 
 }  // namespace wl

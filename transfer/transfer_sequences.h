@@ -2,12 +2,18 @@
 // The four transfers behind the window's two buttons, talking to the user through one Ui.
 
 #include <filesystem>
+#include <functional>
 
 #include "instrument/t7300_instrument.h"
 #include "transfer/transfer_hooks.h"
+#include "transfer/transfer_outcome.h"
 #include "transfer/transfer_ui.h"
 
 namespace wl {
+
+// Runs one transfer. Should memory run out, the transfer ends with a message saying so and the
+// program goes on; what the transfer staged is gone by then.
+TransferOutcome RunWithinMemory(ITransferUi& ui, const std::function<TransferOutcome()>& transfer);
 
 class TransferSequences : public ITransferHooks {
   public:

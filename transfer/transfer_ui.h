@@ -50,6 +50,9 @@ class ITransferUi {
     virtual bool SelectRoutes(std::vector<RouteEntry>& entries) = 0;
     // The progress strip (empty title and text, centred), open until the sink is destroyed.
     virtual std::unique_ptr<I_InfoWnd> OpenProgress() = 0;
+    // Why a transfer ended that the window leaves without a message, as the system always has
+    // (a route file that is no container, say). A script must still be told.
+    virtual void NoteSilentFailure(const std::u16string& reason) = 0;
 };
 
 }  // namespace wl

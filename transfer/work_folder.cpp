@@ -12,7 +12,9 @@ bool RecreateWorkFolder(const std::filesystem::path& tempFolder,
     if (PathExists(folder)) {
         DeleteTree(folder);
     }
-    return CreateFolder(folder);
+    // The folder may lie in a temporary folder other users share: only its owner may enter it,
+    // so no one else can change a route block before it is sent or packed.
+    return CreatePrivateFolder(folder);
 }
 
 }  // namespace wl

@@ -5,8 +5,9 @@
 
 namespace wl {
 
-// An empty `folder`: whatever an earlier transfer left there goes first. Without a temporary
-// folder nothing is made, rather than a folder wherever the program was started.
+// An empty `folder` that only the user may enter: whatever an earlier transfer left there goes
+// first. Without a temporary folder nothing is made, rather than a folder wherever the program
+// was started.
 bool RecreateWorkFolder(const std::filesystem::path& tempFolder,
                         const std::filesystem::path& folder);
 

@@ -84,11 +84,14 @@ TEST_F(TreeListingTest, EmptyFolderIsListedWithNoEntries) {
 }
 
 TEST_F(TreeListingTest, MissingFolderIsAFailure) {
-    EXPECT_FALSE(ListTree(root() / "missing", entries_));
+    ListingFailure failure;
+    EXPECT_FALSE(ListTree(root() / "missing", entries_, &failure));
     EXPECT_THAT(entries_, IsEmpty());
+    EXPECT_EQ(failure.folder, root() / "missing");
+    EXPECT_EQ(failure.error, ENOENT);
 }
 
-TEST_F(TreeListingTest, LinksAndSpecialFilesAreNeitherListedNorFollowed) {
+TEST_F(TreeListingTest, LinksAndSpecialFilesAreListedForWhatTheyAreButNeverDescended) {
     const fs::path outside = root() / "outside";
     const fs::path tree = root() / "tree";
     fs::create_directory(outside);
@@ -98,11 +101,22 @@ TEST_F(TreeListingTest, LinksAndSpecialFilesAreNeitherListedNorFollowed) {
     fs::create_directory_symlink(outside, tree / "to-outside");
     fs::create_symlink(tree / "data.txt", tree / "to-file");
     fs::create_directory_symlink(tree, tree / "loop");
+    fs::create_symlink(tree / "missing", tree / "dangling");
     // A FIFO that nobody writes to: opening it would hang the listing.
     ASSERT_EQ(::mkfifo((tree / "pipe").c_str(), 0600), 0);
 
     EXPECT_TRUE(ListTree(tree, entries_));
-    EXPECT_THAT(entries_, ElementsAre(Entry(tree / "data.txt", 0)));
+    const auto kind = [](const fs::path& path, EntryKind k) {
+        return ::testing::AllOf(Field(&TreeEntry::path, path), Field(&TreeEntry::folder, 0),
+                                Field(&TreeEntry::kind, k));
+    };
+    EXPECT_THAT(entries_,
+                ::testing::UnorderedElementsAre(kind(tree / "data.txt", EntryKind::kFile),
+                                                kind(tree / "to-file", EntryKind::kFile),
+                                                kind(tree / "to-outside", EntryKind::kLinkToFolder),
+                                                kind(tree / "loop", EntryKind::kLinkToFolder),
+                                                kind(tree / "dangling", EntryKind::kBrokenLink),
+                                                kind(tree / "pipe", EntryKind::kFifo)));
 }
 
 // Runs `work` on a thread whose stack is far too small for one frame per level of a deep tree.
@@ -169,7 +183,11 @@ TEST_F(TreeListingTest, UnreadableSubfolderIsReportedAndTheRestStillListed) {
     WriteFile(root() / "open" / "seen.txt", "");
     ASSERT_EQ(::chmod((root() / "closed").c_str(), 0300), 0);
 
-    EXPECT_FALSE(ListTree(root(), entries_));
+    ListingFailure failure;
+    EXPECT_FALSE(ListTree(root(), entries_, &failure));
+    // The folder that could not be listed is named, not the top of the tree.
+    EXPECT_EQ(failure.folder, root() / "closed");
+    EXPECT_EQ(failure.error, EACCES);
     EXPECT_THAT(entries_, ::testing::UnorderedElementsAre(Entry(root() / "closed", 1),
                                                           Entry(root() / "open", 1),
                                                           Entry(root() / "open" / "seen.txt", 0)));

@@ -197,11 +197,24 @@ TEST_F(AnalyzerDownloadTest, AFullDiskClosesTheStripAndNamesTheCause) {
         EXPECT_EQ(DownloadFromAnalyzer(ui, tkb), TransferOutcome::kFailed);
     }
     ASSERT_EQ(ui.shown.size(), 1u);
-    EXPECT_THAT(ui.Texts()[0],
-                testing::StartsWith("Error saving route(s) into " + Shown(exportFile) + "\r\n"));
+    // The file struck is named as the user chose it, not as the staged file being written.
+    EXPECT_EQ(ui.Texts()[0], "Error saving route(s) into " + Shown(exportFile) +
+                                 "\r\n13 : The disk is full.\r\n" + Shown(exportFile));
     EXPECT_FALSE(ui.shown[0].progressOpen);
     EXPECT_EQ(test::ReadFile(exportFile), "yesterday");
     EXPECT_EQ(test::NamesIn(pc), std::vector<std::string>{"day.rdx"});
+}
+
+TEST_F(AnalyzerDownloadTest, TheExportIsNeverWrittenInsideAFolderItPacks) {
+    const std::filesystem::path inside = drive / "TKBRoute/R2/sub/day.rdx";
+    ui.files = {inside};
+    EXPECT_EQ(DownloadFromAnalyzer(ui, tkb), TransferOutcome::kFailed);
+    ASSERT_EQ(ui.shown.size(), 1u);
+    EXPECT_EQ(ui.Texts()[0], "Can't create route file\r\n" + Shown(inside) +
+                                 "\r\nThe export file cannot be written inside " +
+                                 Shown(drive / "TKBRoute/R2") + ", a folder it packs");
+    EXPECT_EQ(ui.progressOpened, 0);
+    EXPECT_EQ(test::NamesIn(drive / "TKBRoute/R2"), std::vector<std::string>{"route.dat"});
 }
 
 TEST_F(AnalyzerDownloadTest, AnExportThatCannotBeCreatedSaysWhy) {

@@ -2,6 +2,8 @@
 
 #include "transfer/analyzer_upload.h"
 
+#include "transfer/analyzer_download.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -22,22 +24,28 @@ class AnalyzerUploadTest : public testing::Test {
   protected:
     AnalyzerUploadTest() { std::filesystem::create_directories(drive); }
 
-    // A route file holding one project per name, each with a file naming it.
-    std::filesystem::path RouteFile(const std::vector<std::u16string>& names) {
-        const std::filesystem::path file = folder / "routes.rdi";
+    // A route file holding one project per name, each with a file naming it. The names are set
+    // after packing, as a route file from elsewhere may carry any.
+    std::filesystem::path RouteFile(const std::vector<std::u16string>& names,
+                                    const std::filesystem::path& file = {}) {
+        const std::filesystem::path target = file.empty() ? folder / "routes.rdi" : file;
         BDL::ContainerFile container;
-        EXPECT_TRUE(container.Create(file));
+        EXPECT_TRUE(container.Create(target));
         for (const std::u16string& name : names) {
             const std::filesystem::path source = folder / "src" / std::to_string(counter++);
             test::WriteFile(source / "route.dat", "new " + Utf16ToUtf8(name));
             std::u16string error;
-            EXPECT_NE(container.AddFolder(name, 1, source, nullptr, 0, 100, error), nullptr)
-                << Utf16ToUtf8(error);
+            BDL::Project* project =
+                container.AddFolder(u"placeholder", 1, source, nullptr, 0, 100, error);
+            EXPECT_NE(project, nullptr) << Utf16ToUtf8(error);
+            if (project != nullptr) {
+                project->name = name;
+            }
         }
         int cause = 0;
         EXPECT_TRUE(container.Finish(cause));
         EXPECT_TRUE(container.Close());
-        return file;
+        return target;
     }
 
     test::TempFolder folder;
@@ -55,6 +63,8 @@ TEST_F(AnalyzerUploadTest, StoresEachRouteAsAFolderAndListsThem) {
     EXPECT_EQ(test::ReadFile(routes / "A/route.dat"), "new A");
     EXPECT_EQ(test::ReadFile(routes / "B/route.dat"), "new B");
     EXPECT_EQ(test::NamesIn(routes), (std::vector<std::string>{"A", "B"}));
+    // The work folder of the replacement is gone too.
+    EXPECT_EQ(test::NamesIn(drive), std::vector<std::string>{"TKBRoute"});
     ASSERT_EQ(ui.shown.size(), 1u);
     EXPECT_EQ(ui.Texts()[0], std::string(kUploaded) + "A\r\nB");
     EXPECT_EQ(ui.shown[0].message.caption, u"Tarvek Trailpack");
@@ -117,6 +127,7 @@ TEST_F(AnalyzerUploadTest, CreatesAMissingRouteFolderFirst) {
 }
 
 TEST_F(AnalyzerUploadTest, OnlyPlainNamesBecomeFolders) {
+    // A route file from elsewhere may carry any name; only one plain name becomes a folder.
     ui.files = {RouteFile({u"..", u"x/y", u"", u".", u"Good"})};
     EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kRefused);
     EXPECT_EQ(test::NamesIn(routes), std::vector<std::string>{"Good"});
@@ -157,14 +168,111 @@ TEST_F(AnalyzerUploadTest, AnAnalyzerGoneAfterTheChooserIsLeftAlone) {
 
 TEST_F(AnalyzerUploadTest, SilentEndings) {
     test::WriteFile(folder / "not-a-container.rdi", "garbage");
-    const std::optional<std::filesystem::path> choices[] = {
-        std::nullopt, folder / "not-a-container.rdi", RouteFile({})};
-    for (const auto& choice : choices) {
+    struct Case {
+        std::optional<std::filesystem::path> choice;
+        // What a script is told where the window says nothing.
+        std::vector<std::u16string> told;
+    };
+    const Case cases[] = {
+        {std::nullopt, {}},
+        {folder / "not-a-container.rdi",
+         {PathToUtf16(folder / "not-a-container.rdi") +
+          u": Not a container file: shorter than its 8-byte trailer"}},
+        {RouteFile({}), {}},
+    };
+    for (const Case& c : cases) {
         test::FakeUi user;
-        user.files = {choice};
+        user.files = {c.choice};
         UploadToAnalyzer(user, tkb);
         EXPECT_TRUE(user.shown.empty());
+        EXPECT_EQ(user.silentFailures, c.told);
     }
+}
+
+// The work folder of a replacement lies beside the route folder, so it never meets a folder of
+// the analyzer, whatever the routes are called, and its copies keep the routes' own names.
+TEST_F(AnalyzerUploadTest, AnyNameThatFitsAsAFolderIsStoredBesideAnyOtherFolder) {
+    const std::string longest(255, 'L');
+    const std::vector<std::string> others = {".wayload-new-RA", ".wayload-old-RB",
+                                             ".wayload-upload"};
+    for (const std::string& other : others) {
+        test::WriteFile(routes / other / "theirs.dat", "the analyzer's own");
+    }
+    test::WriteFile(routes / "RB" / "route.dat", "old RB");
+    test::WriteFile(routes / longest / "route.dat", "old L");
+    ui.files = {RouteFile({u"RA", u"RB", u".wayload-new-RA", Utf8ToUtf16(longest),
+                           Utf8ToUtf16(std::string(254, 'M'))})};
+    ui.answers = {MessageAnswer::kYes, MessageAnswer::kYes, MessageAnswer::kYes};
+    EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kDone) << ui.Texts().back();
+    for (const std::string& name : {std::string("RA"), std::string("RB"), longest,
+                                    std::string(254, 'M'), std::string(".wayload-new-RA")}) {
+        EXPECT_EQ(test::ReadFile(routes / name / "route.dat"), "new " + name);
+    }
+    for (const std::string& other : {others[1], others[2]}) {
+        EXPECT_EQ(test::ReadFile(routes / other / "theirs.dat"), "the analyzer's own");
+    }
+    EXPECT_EQ(test::NamesIn(routes / ".wayload-new-RA"), std::vector<std::string>{"route.dat"});
+    EXPECT_EQ(test::NamesIn(drive), std::vector<std::string>{"TKBRoute"});
+}
+
+// What an upload that was killed or lost its drive left in the work folder: the next upload (and
+// the next download) puts it right before anything else.
+class InterruptedUploadTest : public AnalyzerUploadTest {
+  protected:
+    InterruptedUploadTest() {
+        // RA was moved aside, but the new RA never took its place.
+        test::WriteFile(work / "old" / "RA" / "route.dat", "old RA");
+        // RB's new content stands; its old copy was not yet deleted.
+        test::WriteFile(routes / "RB" / "route.dat", "new RB");
+        test::WriteFile(work / "old" / "RB" / "route.dat", "old RB");
+        // RC was being unpacked.
+        test::WriteFile(work / "new" / "RC" / "route.dat", "half of RC");
+        test::WriteFile(routes / "RC" / "route.dat", "old RC");
+    }
+
+    void ExpectPutRight() {
+        EXPECT_EQ(test::ReadFile(routes / "RA" / "route.dat"), "old RA");
+        EXPECT_EQ(test::ReadFile(routes / "RB" / "route.dat"), "new RB");
+        EXPECT_EQ(test::ReadFile(routes / "RC" / "route.dat"), "old RC");
+        EXPECT_FALSE(std::filesystem::exists(work));
+    }
+
+    std::filesystem::path work = drive / ".wayload-upload";
+};
+
+TEST_F(InterruptedUploadTest, TheNextUploadPutsItRight) {
+    ui.files = {RouteFile({u"RD"})};
+    EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kDone);
+    ExpectPutRight();
+    EXPECT_EQ(test::NamesIn(routes), (std::vector<std::string>{"RA", "RB", "RC", "RD"}));
+}
+
+TEST_F(InterruptedUploadTest, TheNextDownloadPutsItRightAndOffersNoLeftOver) {
+    ui.files = {folder / "day.rdx"};
+    EXPECT_EQ(DownloadFromAnalyzer(ui, tkb), TransferOutcome::kDone);
+    ExpectPutRight();
+    std::vector<std::string> offered;
+    for (const RouteEntry& entry : ui.offered) {
+        offered.push_back(Utf16ToUtf8(entry.name));
+    }
+    EXPECT_EQ(offered, (std::vector<std::string>{"RA", "RB", "RC"}));
+}
+
+// Replacing a route's folder would take the route file being read along with the old route.
+TEST_F(AnalyzerUploadTest, TheRouteFileBeingReadIsNeverReplaced) {
+    test::WriteFile(routes / "RA" / "route.dat", "old RA");
+    const std::filesystem::path inside = routes / "RA" / "routes.rdi";
+    ui.files = {RouteFile({u"RA", u"RB"}, inside)};
+    const std::string before = test::ReadFile(inside);
+    ui.answers = {MessageAnswer::kYes};
+    EXPECT_EQ(UploadToAnalyzer(ui, tkb), TransferOutcome::kFailed);
+    EXPECT_EQ(test::ReadFile(inside), before);
+    EXPECT_EQ(test::ReadFile(routes / "RA" / "route.dat"), "old RA");
+    EXPECT_EQ(test::ReadFile(routes / "RB" / "route.dat"), "new RB");
+    EXPECT_EQ(ui.Texts().back(), std::string(kUploaded) + "RB\r\n\r\n" + kNotUploaded +
+                                     "RA : the route file " + inside.string() +
+                                     " lies in this route's folder");
+    EXPECT_EQ(ui.shown.back().message.icon, MessageIcon::kError);
 }
 
 }  // namespace

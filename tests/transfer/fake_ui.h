@@ -56,6 +56,9 @@ class FakeUi : public ITransferUi {
         ++progressOpened;
         return std::make_unique<Strip>(*this);
     }
+    void NoteSilentFailure(const std::u16string& reason) override {
+        silentFailures.push_back(reason);
+    }
 
     // The texts of the messages shown, in UTF-8, for short comparisons.
     std::vector<std::string> Texts() const {
@@ -85,6 +88,7 @@ class FakeUi : public ITransferUi {
     std::function<void()> onReport;
 
     std::vector<FileFilter> filters;
+    std::vector<std::u16string> silentFailures;
     std::vector<Shown> shown;
     std::vector<RouteEntry> offered;
     std::vector<Report> reports;

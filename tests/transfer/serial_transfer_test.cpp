@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -108,6 +109,12 @@ std::vector<std::pair<std::string, std::string>> ExtractOnlyProject(const fs::pa
     return files;
 }
 
+// The permission bits of what stands at `path` itself.
+unsigned Mode(const fs::path& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
 class SerialTransferTest : public testing::Test {
   protected:
     SerialTransferTest() { fs::create_directories(temp); }
@@ -181,6 +188,8 @@ TEST_F(SerialUploadTest, CancelOrAFileThatIsNoContainerEndsSilently) {
         EXPECT_TRUE(bench.instrument.receivedWords().empty());
         EXPECT_FALSE(bench.driver.isOpen());
         EXPECT_FALSE(fs::exists(temp / "rvi"));
+        // The window says nothing; a script is told why.
+        EXPECT_EQ(user.silentFailures.size(), choice ? 1u : 0u);
     }
 }
 
@@ -296,6 +305,9 @@ TEST_F(SerialUploadTest, TheRouteOfTheImportIsSentWholeFromAFreshWorkFolder) {
     EXPECT_EQ(bench.instrument.acknowledgedPieces(), 3u);
     EXPECT_EQ(test::NamesIn(temp / "rvi"), (Names{"route.bdl", "sub"}));
     EXPECT_EQ(test::ReadFile(routeInWork), route);
+    // The temporary folder may be shared: the route block is the user's alone.
+    EXPECT_EQ(Mode(temp / "rvi"), 0700u);
+    EXPECT_EQ(Mode(routeInWork), 0600u);
 }
 
 TEST_F(SerialUploadTest, AnsweringNoSendsNothing) {
@@ -548,13 +560,28 @@ TEST_F(SerialDownloadTest, ProgressRunsThroughHandshakeBlocksFilesAndPacking) {
     EXPECT_TRUE(std::is_sorted(positions.begin(), positions.end()));
 }
 
+TEST_F(SerialDownloadTest, TheExportIsNeverWrittenIntoTheWorkFolder) {
+    test::SimBench bench(WithBlocks(Pellix(), route, data));
+    ui.files = {work / "day.rvx"};
+    EXPECT_EQ(DownloadFromSerialInstrument(ui, bench.pc, temp), TransferOutcome::kFailed);
+    ExpectOneMessage("Can't create route file\r\n" + Shown(work / "day.rvx") +
+                         "\r\nThe export file cannot be written inside " + Shown(work) +
+                         ", a folder it packs",
+                     kError, MessageIcon::kError);
+    EXPECT_TRUE(bench.instrument.receivedWords().empty());
+}
+
 TEST_F(SerialDownloadTest, ASecondDownloadReplacesTheWorkFolder) {
-    test::WriteFile(work / "left" / "over.bdl", "from elsewhere");
+    // Someone sharing the temporary folder put a link where the work folder goes.
+    test::WriteFile(folder / "theirs" / "keep.bdl", "theirs");
+    fs::create_directory_symlink(folder / "theirs", work);
     {
         test::SimBench first(WithBlocks(Pellix(), "first route", "first data"));
         ui.files = {pc / "first.rvx"};
         DownloadFromSerialInstrument(ui, first.pc, temp);
     }
+    EXPECT_EQ(test::NamesIn(folder / "theirs"), Names{"keep.bdl"});
+    test::WriteFile(work / "left" / "over.bdl", "from elsewhere");
     test::SimBench second(WithBlocks(Gresa(), route, data));
     ui.files = {exportFile};
     DownloadFromSerialInstrument(ui, second.pc, temp);
@@ -563,6 +590,10 @@ TEST_F(SerialDownloadTest, ASecondDownloadReplacesTheWorkFolder) {
     EXPECT_EQ(test::NamesIn(work), (Names{"data.bdl", "route.bdl"}));
     EXPECT_EQ(test::ReadFile(work / "route.bdl"), route);
     EXPECT_EQ(test::ReadFile(work / "data.bdl"), data);
+    // The temporary folder may be shared: the blocks are the user's alone.
+    EXPECT_EQ(Mode(work), 0700u);
+    EXPECT_EQ(Mode(work / "route.bdl"), 0600u);
+    EXPECT_EQ(Mode(work / "data.bdl"), 0600u);
     EXPECT_EQ(Exported("second"), (std::vector<std::pair<std::string, std::string>>{
                                       {"data.bdl", data}, {"route.bdl", route}}));
     EXPECT_EQ(ExtractOnlyProject(pc / "first.rvx", folder / "first"),
@@ -646,11 +677,11 @@ TEST_F(SerialDownloadFailureTest, AWorkFolderThatCannotBeMadeKeepsTheInstrumentC
 
 TEST_F(SerialDownloadFailureTest, AnExportThatCannotBeCreatedIsShownWithTheSystemsReason) {
     const fs::path unreachable = folder / "gone" / "day.rvx";
-    RunFailing(
-        {"no folder", WithBlocks(Pellix(), route, data),
-         "Can't create route file\r\n" + Shown(unreachable) + "\r\nNo such file or directory",
-         kError},
-        temp, unreachable);
+    RunFailing({"no folder", WithBlocks(Pellix(), route, data),
+                "Can't create route file\r\n" + Shown(unreachable) +
+                    "\r\n2 : The file couldn't be located. (No such file or directory)",
+                kError},
+               temp, unreachable);
 }
 
 TEST_F(SerialDownloadFailureTest, APackingFailureLeavesNoPartialExport) {
@@ -660,11 +691,12 @@ TEST_F(SerialDownloadFailureTest, APackingFailureLeavesNoPartialExport) {
             fs::remove_all(work);
         }
     };
-    RunFailing({"work folder gone", WithBlocks(Pellix(), route, data),
-                "Can't create route file\r\n" + Shown(exportFile) +
-                    "\r\nErr enumerating dir content " + Shown(work),
-                kError},
-               temp, exportFile);
+    RunFailing(
+        {"work folder gone", WithBlocks(Pellix(), route, data),
+         "Can't create route file\r\n" + Shown(exportFile) + "\r\nErr enumerating dir content " +
+             Shown(work) + " - 2 : The file couldn't be located. (No such file or directory)",
+         kError},
+        temp, exportFile);
 }
 
 TEST_F(SerialDownloadFailureTest, AFullDiskWhilePackingOrFinishingIsShownWithItsCause) {
@@ -680,16 +712,18 @@ TEST_F(SerialDownloadFailureTest, AFullDiskWhilePackingOrFinishingIsShownWithIts
     ASSERT_GT(images, 0);
     trial.Close();
 
+    // Room for a part of the first image, then for every image but not the table. The message
+    // names the export file as chosen, not the staged file that was being written.
     const std::string text =
         "Error saving route(s) into " + Shown(exportFile) + "\r\n13 : The disk is full.";
-    // Room for a part of the first image, then for every image but not the table.
-    for (const int64_t room : {int64_t{100}, images}) {
+    for (const auto& [room, struck] :
+         {std::pair{int64_t{100}, "\r\n" + Shown(exportFile)}, std::pair{images, std::string()}}) {
         onReport = [this, room](double position) {
             if (position == 90) {
                 limit.emplace(static_cast<uint64_t>(room));
             }
         };
-        RunFailing({"full disk", WithBlocks(Pellix(), route, data), text, kAppTitle}, temp,
+        RunFailing({"full disk", WithBlocks(Pellix(), route, data), text + struck, kAppTitle}, temp,
                    exportFile);
     }
 }
@@ -699,7 +733,9 @@ TEST_F(SerialDownloadFailureTest, AnExportThatCannotTakeTheTargetsPlaceIsShownWi
     const fs::path occupied = folder / "elsewhere" / "taken.rvx";
     fs::create_directories(occupied / "inside");
     RunFailing({"folder in the way", WithBlocks(Pellix(), route, data),
-                "Error saving route(s) into " + Shown(occupied) + "\r\nIs a directory", kAppTitle},
+                "Error saving route(s) into " + Shown(occupied) +
+                    "\r\n5 : The file couldn't be accessed. (Is a directory)",
+                kAppTitle},
                temp, occupied);
     EXPECT_EQ(test::NamesIn(occupied.parent_path()), Names{"taken.rvx"});
     EXPECT_EQ(test::NamesIn(occupied), Names{"inside"});
