@@ -12,6 +12,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "common/utf16.h"
 #include "container/container_file.h"
 #include "tests/cli/run_cli.h"
 #include "tests/support/temp_folder.h"
@@ -24,8 +25,11 @@ using wl::test::Outcome;
 using wl::test::ReadFile;
 using wl::test::RunCli;
 using wl::test::TempFolder;
+using wl::test::Terminals;
 using wl::test::TreeSnapshot;
 using wl::test::WriteFile;
+
+using Snapshot = std::vector<std::pair<std::string, std::string>>;
 
 bool IsOneLine(const std::string& text) {
     return !text.empty() && text.back() == '\n' && std::count(text.begin(), text.end(), '\n') == 1;
@@ -79,6 +83,7 @@ TEST_F(CliTest, PackListExtractVerifyRoundTrip) {
 TEST_F(CliTest, AFailedPackLeavesAnEarlierFileUntouchedAndNoPartialFile) {
     WriteFile(temp / "out.rdx", "earlier");
     WriteFile(temp / "Bad" / "back\\slash", "x");
+    WriteFile(temp / "C\\D" / "f", "x");
     struct Case {
         std::vector<std::string> args;
         std::string named;  // what the error line must name
@@ -90,6 +95,9 @@ TEST_F(CliTest, AFailedPackLeavesAnEarlierFileUntouchedAndNoPartialFile) {
         {{"pack", "out.rdx", "R1", "R1"}, "Project(1) with name R1 exists already"},
         {{"pack", "nofolder/out.rdx", "R1"}, "nofolder/out.rdx"},
         {{"pack", "R1/S/out.rdx", "D1", "R1"}, "cannot be written inside a folder it packs"},
+        // Refused before anything is written: extract could not make a folder of that name.
+        {{"pack", "out.rdx", "R1", "C\\D"},
+         "Can't add directory C\\D - a project's name must be one plain folder name"},
     };
     for (const Case& c : cases) {
         Outcome outcome = RunCli(temp.path(), c.args);
@@ -98,7 +106,7 @@ TEST_F(CliTest, AFailedPackLeavesAnEarlierFileUntouchedAndNoPartialFile) {
         EXPECT_NE(outcome.err.find(c.named), std::string::npos) << outcome.err;
         EXPECT_EQ(ReadFile(temp / "out.rdx"), "earlier");
         EXPECT_EQ(FolderNames(temp.path()),
-                  (std::vector<std::string>{"Bad", "D1", "R1", "out.rdx"}));
+                  (std::vector<std::string>{"Bad", "C\\D", "D1", "R1", "out.rdx"}));
     }
 }
 
@@ -163,6 +171,81 @@ TEST_F(CliTest, DamagedOrForeignFilesAreRefusedWithOneLine) {
         EXPECT_EQ(outcome.err.rfind("wayload-cli: " + c.expected, 0), 0u) << outcome.err;
     }
     EXPECT_FALSE(fs::exists(temp / "x" / ".." / "x" / "R1"));
+}
+
+// A project unpacked beside its own container: the container being read is never emptied.
+TEST_F(CliTest, ExtractNeverWritesOverTheContainerItReads) {
+    WriteFile(temp / "src" / "W" / "w.rdx", "packed as a file of W");
+    ASSERT_EQ(RunCli(temp.path(), {"pack", "w.rdx", "src/W"}).exitCode, 0);
+    fs::create_directory(temp / "W");
+    fs::rename(temp / "w.rdx", temp / "W" / "w.rdx");
+    const std::string container = ReadFile(temp / "W" / "w.rdx");
+
+    Outcome outcome = RunCli(temp.path(), {"extract", "W/w.rdx", "."});
+    EXPECT_EQ(outcome.exitCode, 1);
+    EXPECT_TRUE(IsOneLine(outcome.err)) << outcome.err;
+    EXPECT_NE(outcome.err.find("w.rdx - it is the container being read"), std::string::npos)
+        << outcome.err;
+    EXPECT_EQ(ReadFile(temp / "W" / "w.rdx"), container);
+}
+
+// Memory running out ends every command with one line and exit 1, never an abort, and leaves no
+// partial file and an earlier one as it was.
+TEST_F(CliTest, MemoryRunningOutIsOneLineAndExitOne) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "AddressSanitizer reserves far more address space than the limit allows";
+#endif
+    // A table of contents of 40,000 items, far more than the limit leaves room for.
+    std::u16string table = u"<ProjectList><Projects><Project><Name>P</Name><Items>";
+    for (int i = 0; i < 40000; ++i) {
+        table += u"<ProjectItem><Name>\\d" + wl::AsciiToUtf16(std::to_string(i)) +
+                 u"</Name><Type>1</Type></ProjectItem>\n";
+    }
+    table += u"</Items></Project></Projects></ProjectList>";
+    std::string bytes;
+    for (char16_t unit : table) {
+        bytes += static_cast<char>(unit & 0xFF);
+        bytes += static_cast<char>(unit >> 8);
+    }
+    WriteFile(temp / "many.rdx", bytes + std::string(8, '\0'));
+    // And a tree of 15,000 files to pack, a measured-data folder of an analyzer. Its records
+    // must outgrow the limit.
+    const fs::path many = temp / "drive" / "TKBanalyser" / "Many";
+    for (int folder = 0; folder < 15; ++folder) {
+        const fs::path sub = many / std::to_string(folder);
+        fs::create_directories(sub);
+        for (int i = 0; i < 1000; ++i) {
+            ::close(::creat((sub / std::to_string(i)).c_str(), 0644));
+        }
+    }
+    WriteFile(temp / "out.rdx", "earlier");
+    WriteFile(temp / "drive" / "TKBRoute" / "R" / "old.dat", "old");
+    const Snapshot routes = TreeSnapshot(temp / "drive" / "TKBRoute");
+
+    const std::vector<std::string> commands[] = {
+        {"list", "many.rdx"},
+        {"list", "--json", "many.rdx"},
+        {"verify", "many.rdx"},
+        {"extract", "many.rdx", "X"},
+        {"pack", "out.rdx", "drive/TKBanalyser/Many"},
+        {"--analyzer", "drive", "--yes", "download", "--select", "Many", "--", "out.rdx"},
+        {"--analyzer", "drive", "--yes", "upload", "many.rdx"},
+    };
+    for (const std::vector<std::string>& command : commands) {
+        SCOPED_TRACE(command[0] + " " + command[1]);
+        Terminals limited;
+        limited.addressSpace = 24 * 1024 * 1024;
+        const Outcome outcome = RunCli(temp.path(), command, limited);
+        EXPECT_EQ(outcome.exitCode, 1);
+        EXPECT_TRUE(IsOneLine(outcome.err)) << outcome.err;
+        EXPECT_NE(outcome.err.find("memory"), std::string::npos) << outcome.err;
+        EXPECT_EQ(ReadFile(temp / "out.rdx"), "earlier");
+        EXPECT_EQ(FolderNames(temp.path()),
+                  (std::vector<std::string>{"D1", "R1", "drive", "many.rdx", "out.rdx"}));
+        EXPECT_EQ(TreeSnapshot(temp / "drive" / "TKBRoute"), routes);
+        EXPECT_EQ(FolderNames(temp / "drive"),
+                  (std::vector<std::string>{"TKBRoute", "TKBanalyser"}));
+    }
 }
 
 // A full disk while packing: the cause is named, and no partial file is left.

@@ -219,6 +219,7 @@ TEST_F(CliTransferTest, FailuresAreToldOnStderrAndExitOne) {
     LayOutAnalyzer(temp / "tkb");
     fs::create_directory(temp / "empty");
     WriteFile(temp / "plain-file", "x");
+    WriteFile(temp / "plain-file.rdi", "x");
     struct Case {
         Strings args;
         std::string told;  // all of stderr
@@ -228,6 +229,9 @@ TEST_F(CliTransferTest, FailuresAreToldOnStderrAndExitOne) {
          "wayload-cli: missing.rdi: No such file or directory\n"},
         {{"upload", "--analyzer", "tkb", "--yes", "tkb.rdx"},
          "wayload-cli: tkb.rdx: is not a file\n"},
+        // Where the window ends without a message, the reason is told all the same.
+        {{"upload", "--analyzer", "tkb", "--yes", "plain-file.rdi"},
+         "wayload-cli: plain-file.rdi: Not a container file: shorter than its 8-byte trailer\n"},
         {{"download", "--analyzer", "empty", "x.rdx"}, "No routes(s) were selected!!\n"},
         {{"download", "--analyzer", "tkb", "--select", "R1", "Nope", "R3", "x.rdx"},
          "wayload-cli: --select: the instrument has no folder 'Nope', 'R3'\n"},

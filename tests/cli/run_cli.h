@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 #include <pty.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -31,6 +32,8 @@ struct Outcome {
 struct Terminals {
     std::optional<std::string> typed;
     bool stderrTerminal = false;
+    // A limit on the program's address space, as `prlimit --as` sets it.
+    std::optional<rlim_t> addressSpace;
 };
 
 inline std::string Drain(int fd) {
@@ -76,6 +79,10 @@ inline Outcome RunCli(const fs::path& folder, std::vector<std::string> args,
     if (child == 0) {
         ::chdir(folder.c_str());
         ::setenv("TMPDIR", tempFolder.c_str(), 1);
+        if (terminals.addressSpace) {
+            const rlimit limit{*terminals.addressSpace, *terminals.addressSpace};
+            ::setrlimit(RLIMIT_AS, &limit);
+        }
         const int in = terminals.typed ? inSlave : ::open("/dev/null", O_RDONLY);
         const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = terminals.stderrTerminal
