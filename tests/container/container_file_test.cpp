@@ -203,6 +203,21 @@ TEST(ContainerFile, FolderFailsOnNamesThatCannotComeBack) {
     }
 }
 
+TEST(ContainerFile, AFileThatCannotBeOpenedSaysWhy) {
+    if (::geteuid() == 0) {
+        GTEST_SKIP() << "root opens every file";
+    }
+    TempFolder temp;
+    WriteFile(temp / "R" / "locked.dat", "measured");
+    fs::permissions(temp / "R" / "locked.dat", fs::perms::none);
+    ContainerFile container;
+    ASSERT_TRUE(container.Create(temp / "out.rdx"));
+    std::u16string error;
+    EXPECT_EQ(container.AddFolder(u"R", 1, temp / "R", nullptr, 0, 100, error), nullptr);
+    EXPECT_EQ(error, u"Can't add file " + wl::PathToUtf16(temp / "R" / "locked.dat") +
+                         u" - 5 : The file couldn't be accessed. (Permission denied)");
+}
+
 TEST(ContainerFile, AProjectIsNamedOnlyByOnePlainNameThatComesBack) {
     struct Case {
         std::u16string name;
