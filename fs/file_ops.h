@@ -54,11 +54,13 @@ bool CreateEmptyFile(const std::filesystem::path& path);
 // a real folder owned by the user). Empty when no such folder can be had.
 std::filesystem::path GetTempFolderPath();
 
-// Reads a whole file of at most `largestAccepted` bytes. On failure `error` holds the reason.
+// Reads a whole file of at most `largestAccepted` bytes; an empty file is refused. On failure
+// `error` holds the reason.
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data, uint32_t& length,
                    std::u16string& error, int32_t largestAccepted);
 
-// Replaces the file with `length` bytes of `data`. On failure `error` holds the reason.
+// Replaces the file with `length` bytes of `data`, an empty file for 0. On failure `error` holds
+// the reason.
 bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_t length,
                     std::u16string& error);
 
