@@ -12,6 +12,7 @@
 #include "container/compressed_image.h"
 #include "container/image_stream.h"
 #include "container/item_names.h"
+#include "container/table_text.h"
 #include "fs/file_ops.h"
 #include "platform/file_error.h"
 
@@ -327,26 +328,12 @@ bool ContainerFile::Open(const std::filesystem::path& path) {
             lastError_ = u"Not a container file: its table of contents lies outside the file";
             return false;
         }
-        const size_t tableBytes = static_cast<size_t>(length - kTrailerSize) - tableOffset;
+        const int64_t tableBytes = length - kTrailerSize - static_cast<int64_t>(tableOffset);
         std::u16string table;
-        {
-            std::vector<uint8_t> bytes(tableBytes);
-            file_.SeekTo(static_cast<int64_t>(tableOffset));
-            if (file_.Read(bytes.data(), tableBytes) != tableBytes) {
-                lastError_ = u"Not a container file: its table of contents cannot be read";
-                return false;
-            }
-            table.reserve(tableBytes / 2);
-            for (size_t i = 0; i + 1 < tableBytes; i += 2) {
-                const char16_t unit = static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
-                if (unit == 0) {
-                    break;
-                }
-                // Reading drops every line feed anyway; dropping them here spares a copy.
-                if (unit != u'\n') {
-                    table.push_back(unit);
-                }
-            }
+        if (!wl::ReadTableText(file_, static_cast<int64_t>(tableOffset), tableBytes,
+                               list_->GetName(), table)) {
+            lastError_ = u"Not a container file: its table of contents cannot be read";
+            return false;
         }
         list_->FromText(table);
         if (list_->ver > 1) {

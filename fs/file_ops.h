@@ -79,11 +79,13 @@ bool CreatePrivateFolder(const std::filesystem::path& path);
 // True when `inner` is `outer` or lies below it, symbolic links resolved.
 bool LiesWithin(const std::filesystem::path& inner, const std::filesystem::path& outer);
 
-// Reads a whole file of at most `largestAccepted` bytes. On failure `error` holds the reason.
+// Reads a whole file of at most `largestAccepted` bytes; an empty file is refused. On failure
+// `error` holds the reason.
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data, uint32_t& length,
                    std::u16string& error, int32_t largestAccepted);
 
-// Replaces the file with `length` bytes of `data`. On failure `error` holds the reason.
+// Replaces the file with `length` bytes of `data`, an empty file for 0. On failure `error` holds
+// the reason.
 bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_t length,
                     std::u16string& error, FileAccess access = FileAccess::kEveryone);
 

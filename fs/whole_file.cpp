@@ -14,8 +14,9 @@
 namespace wl {
 namespace {
 
-// Both operations need a length: an empty file can be neither read nor written by them, and the
-// texts then carry this code, "no data available".
+// Reading needs a length: an empty file cannot be read this way, and the text then carries this
+// code, "no data available". Writing 0 bytes makes an empty file, as an instrument may hold an
+// empty block.
 constexpr int kNoData = ENODATA;
 
 class Descriptor {
@@ -144,8 +145,7 @@ bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_
         error = Format("Cant open file %s - %d", {PathToUtf16(path), code});
         return false;
     }
-    int code =
-        length == 0 ? kNoData : WriteAll(file.get(), static_cast<const uint8_t*>(data), length);
+    int code = WriteAll(file.get(), static_cast<const uint8_t*>(data), length);
     // Some file systems (NFS, FUSE) report a full disk only when the file is closed.
     const int closeCode = file.Close();
     if (code == 0) {

@@ -288,22 +288,34 @@ Strings SerialLine(const SimProcess& sim, const Strings& args) {
 }
 
 TEST_F(CliTransferTest, SerialDownloadPacksTheInstrumentsBlocksAsOneRoute) {
-    const std::string route = wl::test::RandomBytes(5000, 2);
-    const std::string data = wl::test::RandomBytes(30000, 3);
-    WriteFile(temp / "sim" / "route.bdl", route);
-    WriteFile(temp / "sim" / "data.bdl", data);
-    SimProcess sim({"--route", (temp / "sim" / "route.bdl").string(), "--data",
-                    (temp / "sim" / "data.bdl").string()});
-    ASSERT_FALSE(sim.port().empty());
+    struct Case {
+        const char* what;
+        std::string route;
+        std::string data;
+    };
+    const Case cases[] = {
+        {"both blocks", wl::test::RandomBytes(5000, 2), wl::test::RandomBytes(30000, 3)},
+        {"no measured data yet", wl::test::RandomBytes(5000, 2), ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(temp / "sim" / "route.bdl", c.route);
+        WriteFile(temp / "sim" / "data.bdl", c.data);
+        SimProcess sim({"--route", (temp / "sim" / "route.bdl").string(), "--data",
+                        (temp / "sim" / "data.bdl").string()});
+        ASSERT_FALSE(sim.port().empty());
 
-    const Outcome download = RunCli(temp.path(), SerialLine(sim, {"download", "x"}));
-    ASSERT_EQ(download.exitCode, 0) << download.err;
-    EXPECT_EQ(download.out, "Routes saved into 'x.rvx'\n");
-    EXPECT_EQ(download.err, "");
-    EXPECT_EQ(Projects(temp / "x.rvx"), Strings{"1 Route"});
-    ASSERT_EQ(RunCli(temp.path(), {"extract", "x.rvx", "back"}).exitCode, 0);
-    EXPECT_TRUE(TreeSnapshot(temp / "back" / "Route") ==
-                (Snapshot{{"data.bdl", data}, {"route.bdl", route}}));
+        fs::remove(temp / "x.rvx");
+        const Outcome download = RunCli(temp.path(), SerialLine(sim, {"download", "x"}));
+        ASSERT_EQ(download.exitCode, 0) << download.err;
+        EXPECT_EQ(download.out, "Routes saved into 'x.rvx'\n");
+        EXPECT_EQ(download.err, "");
+        EXPECT_EQ(Projects(temp / "x.rvx"), Strings{"1 Route"});
+        fs::remove_all(temp / "back");
+        ASSERT_EQ(RunCli(temp.path(), {"extract", "x.rvx", "back"}).exitCode, 0);
+        EXPECT_TRUE(TreeSnapshot(temp / "back" / "Route") ==
+                    (Snapshot{{"data.bdl", c.data}, {"route.bdl", c.route}}));
+    }
 }
 
 TEST_F(CliTransferTest, SerialUploadSendsTheRouteOnlyAfterTheEraseIsAllowed) {

@@ -11,6 +11,7 @@
 #include "common/utf16.h"
 #include "container/compressed_image.h"
 #include "container/item_names.h"
+#include "container/table_text.h"
 #include "fs/file_ops.h"
 #include "tests/support/recording_progress.h"
 #include "tests/support/temp_folder.h"
@@ -387,6 +388,15 @@ TEST(ContainerFile, OpenRefusesWhatIsNoContainer) {
         {"negative version", Utf16Le(vNeg) + Trailer(0), true, 0},
         {"table after a NUL is ignored",
          Utf16Le(u"garbage") + std::string(2, '\0') + Utf16Le(v2) + Trailer(0), true, 0},
+        {"text before the table is ignored", Utf16Le(u"garbage<Ver>2</Ver>" + v0) + Trailer(0),
+         true, 1},
+        // The opening tag straddles the end of the first piece the table is read in.
+        {"table across a piece boundary",
+         "ab" + Utf16Le(std::u16string(wl::kTablePieceBytes / 2 - 5, u'x') + v0) + Trailer(2), true,
+         1},
+        {"a tar archive",
+         "tree/values.txt" + std::string(497, '\0') + "line 1\n" + std::string(505 + 1024, '\0'),
+         true, 0},
         {"trailer past the end", std::string(20, 'x') + Trailer(21), false, 0},
         {"trailer huge", std::string(20, 'x') + Trailer(~0ull), false, 0},
         {"garbage", wl::test::RandomBytes(5000, 9), false, 0},
@@ -402,6 +412,17 @@ TEST(ContainerFile, OpenRefusesWhatIsNoContainer) {
             EXPECT_FALSE(container.LastError().empty()) << c.what;
         }
     }
+}
+
+// A file chosen by mistake is read only up to its first NUL code unit.
+TEST(ContainerFile, ALargeFileOfZerosOpensWithNoProjects) {
+    TempFolder temp;
+    WriteFile(temp / "zeros.bin", "");
+    fs::resize_file(temp / "zeros.bin", 1500000000);  // sparse: no disk space, no time
+    ContainerFile container;
+    ASSERT_TRUE(container.Open(temp / "zeros.bin")) << wl::Utf16ToUtf8(container.LastError());
+    EXPECT_EQ(container.GetProjectList().projects.Count(), 0);
+    EXPECT_EQ(container.TableOffset(), 0);
 }
 
 // Unpacking a container made by someone else: each refusal must come before anything is

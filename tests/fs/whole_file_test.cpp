@@ -146,13 +146,21 @@ TEST_F(WholeFileTest, WriteFailuresSayWhy) {
     EXPECT_TRUE(fs::is_directory(root() / "folder"));
 }
 
-TEST_F(WholeFileTest, NothingToWriteFailsAndLeavesAnEmptyFile) {
-    const fs::path file = root() / "data.bdl";
-    WriteFile(file, "earlier");
-    EXPECT_FALSE(WriteWholeFile(file, nullptr, 0, error_));
-    EXPECT_EQ(error_, Text("Cant write data into file ", file, " - 61"));
-    EXPECT_TRUE(fs::is_regular_file(file));
-    EXPECT_EQ(fs::file_size(file), 0u);
+TEST_F(WholeFileTest, NothingToWriteMakesAnEmptyFileThatReadingStillRefuses) {
+    WriteFile(root() / "earlier.bdl", "earlier content");
+    fs_testing::UmaskScope umask(022);
+    for (const char* name : {"new.bdl", "earlier.bdl"}) {
+        const fs::path file = root() / name;
+        error_ = u"earlier error";
+        EXPECT_TRUE(WriteWholeFile(file, nullptr, 0, error_)) << name;
+        EXPECT_THAT(error_, IsEmpty()) << name;
+        EXPECT_TRUE(fs::is_regular_file(file)) << name;
+        EXPECT_EQ(fs::file_size(file), 0u) << name;
+        EXPECT_EQ(ModeOf(file), 0666u) << name;
+        // An empty block is stored, but never read back to be sent.
+        EXPECT_FALSE(Read(file)) << name;
+        EXPECT_EQ(error_, Text("Err reading file ", file, " - 61")) << name;
+    }
 }
 
 TEST_F(WholeFileTest, ShortWriteIsAWriteError) {

@@ -154,6 +154,7 @@ TEST_P(DownloadTest, HandsOutBothBlocksByteForByteAfterAck) {
 INSTANTIATE_TEST_SUITE_P(Blocks, DownloadTest,
                          ::testing::Values(DownloadCase{"BothEmpty", 0, 0},
                                            DownloadCase{"EmptyRoutes", 0, 300},
+                                           DownloadCase{"EmptyData", 300, 0},
                                            DownloadCase{"OneByte", 1, 1},
                                            DownloadCase{"ManyReads", 5000, 70000}),
                          [](const auto& info) { return std::string(info.param.name); });

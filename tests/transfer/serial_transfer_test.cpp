@@ -358,6 +358,8 @@ TEST_F(SerialUploadTest, ARouteFileThatCannotBeReadIsShownWithTheReadersError) {
     const std::string shown = Shown(routeInWork);
     const Case cases[] = {
         {{{"other.bdl", "no route here"}}, "Cant open file " + shown + " - 2"},
+        // An empty route block, as a download from an instrument without routes stores it, is
+        // never sent.
         {{{"route.bdl", ""}}, "Err reading file " + shown + " - 61"},
     };
     for (const Case& c : cases) {
@@ -501,20 +503,26 @@ TEST_F(SerialDownloadTest, CancelTouchesNeitherInstrumentNorFiles) {
     EXPECT_TRUE(test::NamesIn(pc).empty());
 }
 
-TEST_F(SerialDownloadTest, BothBlocksBecomeTheProjectRouteOfTheModelsType) {
+TEST_F(SerialDownloadTest, BothBlocksBecomeTheProjectRouteOfTheModelsTypeEvenWhenEmpty) {
     struct Case {
         const char* name;
         SimulatedInstrumentConfig config;
         int32_t type;
+        std::string route;
+        std::string data;
     };
+    // An instrument that holds routes but no measurements yet hands out an empty data block.
     const Case cases[] = {
-        {"pellix", Pellix(), 1},
-        {"gresa", Gresa(), 5},
-        {"ML in the version", PellixWithMl(), 5},
+        {"pellix", Pellix(), 1, route, data},
+        {"gresa", Gresa(), 5, route, data},
+        {"ML in the version", PellixWithMl(), 5, route, data},
+        {"no data yet", Pellix(), 1, route, ""},
+        {"no routes", Gresa(), 5, "", data},
+        {"nothing at all", Pellix(), 1, "", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        test::SimBench bench(WithBlocks(c.config, route, data));
+        test::SimBench bench(WithBlocks(c.config, c.route, c.data));
         test::FakeUi user;
         test::WriteFile(exportFile, "an earlier export");
         user.files = {exportFile};
@@ -526,8 +534,19 @@ TEST_F(SerialDownloadTest, BothBlocksBecomeTheProjectRouteOfTheModelsType) {
         EXPECT_FALSE(user.shown[0].progressOpen);
         EXPECT_EQ(test::ProjectsOf(exportFile), (Projects{{c.type, "Route"}}));
         EXPECT_EQ(Exported(c.name), (std::vector<std::pair<std::string, std::string>>{
-                                        {"data.bdl", data}, {"route.bdl", route}}));
+                                        {"data.bdl", c.data}, {"route.bdl", c.route}}));
         EXPECT_EQ(test::NamesIn(pc), Names{"day.rvx"});
+        // An empty block is announced as length 0 and not asked for with "ACK;".
+        Words session = kHandshake;
+        for (const auto& [command, block] : {std::pair{"TXR;", c.route}, {"TXD;", c.data}}) {
+            session.push_back(command);
+            if (!block.empty()) {
+                session.push_back("ACK;");
+            }
+        }
+        session.push_back("STP;");
+        EXPECT_EQ(bench.instrument.receivedWords(), session);
+        EXPECT_TRUE(bench.instrument.log().empty());
         EXPECT_FALSE(bench.instrument.inCommunicationMode());
         EXPECT_FALSE(bench.driver.isOpen());
     }
@@ -644,26 +663,47 @@ class SerialDownloadFailureTest : public SerialDownloadTest {
     std::optional<test::FileSizeLimit> limit;
 };
 
-TEST_F(SerialDownloadFailureTest, TheInstrumentFailsOrSendsAnEmptyBlock) {
+TEST_F(SerialDownloadFailureTest, TheInstrumentFails) {
     SimulatedInstrumentConfig silent = WithBlocks(Pellix(), route, data);
     silent.faults.noAnswer = true;
     SimulatedInstrumentConfig cutShort = WithBlocks(Pellix(), route, data);
     cutShort.faults.silenceAfterBytes = 1000;
-    const std::string writeError = "Can't create route file\r\n" + Shown(work / "route.bdl") +
-                                   "\r\nCant write data into file " + Shown(work / "route.bdl") +
-                                   " - 61";
-    const std::string dataWriteError = "Can't create route file\r\n" + Shown(work / "data.bdl") +
-                                       "\r\nCant write data into file " + Shown(work / "data.bdl") +
-                                       " - 61";
     const DownloadFailure failures[] = {
         {"no answer", silent, "Instrument is not running.", kError},
         {"block cut short", cutShort, "Error appeared when downloading data from Pellix S", kError},
-        // Only the blocks' files may be written; the instrument is let go after both.
-        {"no route", WithBlocks(Pellix(), "", data), writeError, kError, true},
-        {"no data", WithBlocks(Pellix(), route, ""), dataWriteError, kError, true},
     };
     for (const DownloadFailure& failure : failures) {
         RunFailing(failure, temp, exportFile);
+    }
+}
+
+TEST_F(SerialDownloadFailureTest, ABlockThatCannotBeStoredIsShownWithTheWritersError) {
+    struct Case {
+        const char* file;
+        std::string route;
+        std::string data;
+    };
+    const Case cases[] = {
+        {"route.bdl", route, ""},
+        {"route.bdl", "", data},
+        {"data.bdl", route, ""},
+        {"data.bdl", "", ""},
+    };
+    for (const Case& c : cases) {
+        // A folder takes the file's place at the first report after the hand-shake: while a
+        // block comes in, or at 80 between the two files when both blocks are empty.
+        onReport = [this, &c](double position) {
+            if (position > 30) {
+                fs::create_directories(work / c.file);
+            }
+        };
+        const std::string shown = Shown(work / c.file);
+        // Only the blocks' files may be written; the instrument is let go after both.
+        RunFailing(
+            {c.file, WithBlocks(Pellix(), c.route, c.data),
+             "Can't create route file\r\n" + shown + "\r\nCant create file " + shown + " - 17",
+             kError, true},
+            temp, exportFile);
     }
 }
 
