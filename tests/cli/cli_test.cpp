@@ -202,12 +202,7 @@ TEST_F(CliTest, MemoryRunningOutIsOneLineAndExitOne) {
                  u"</Name><Type>1</Type></ProjectItem>\n";
     }
     table += u"</Items></Project></Projects></ProjectList>";
-    std::string bytes;
-    for (char16_t unit : table) {
-        bytes += static_cast<char>(unit & 0xFF);
-        bytes += static_cast<char>(unit >> 8);
-    }
-    WriteFile(temp / "many.rdx", bytes + std::string(8, '\0'));
+    WriteFile(temp / "many.rdx", wl::test::Utf16Le(table) + std::string(8, '\0'));
     // And a tree of 15,000 files to pack, a measured-data folder of an analyzer. Its records
     // must outgrow the limit.
     const fs::path many = temp / "drive" / "TKBanalyser" / "Many";

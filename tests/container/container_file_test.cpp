@@ -23,16 +23,8 @@ namespace fs = std::filesystem;
 using wl::test::ReadFile;
 using wl::test::TempFolder;
 using wl::test::TreeSnapshot;
+using wl::test::Utf16Le;
 using wl::test::WriteFile;
-
-std::string Utf16Le(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
 
 std::string Trailer(uint64_t offset) {
     std::string bytes;

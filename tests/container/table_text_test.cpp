@@ -13,16 +13,8 @@ namespace wl {
 namespace {
 
 using test::TempFolder;
+using test::Utf16Le;
 using test::WriteFile;
-
-std::string Utf16Le(const std::u16string& text) {
-    std::string bytes;
-    for (char16_t unit : text) {
-        bytes.push_back(static_cast<char>(unit & 0xFF));
-        bytes.push_back(static_cast<char>(unit >> 8));
-    }
-    return bytes;
-}
 
 std::u16string WithoutLineFeeds(std::u16string text) {
     std::erase(text, u'\n');

@@ -56,6 +56,15 @@ std::string CompressibleBytes(size_t size, uint32_t seed) {
     return bytes;
 }
 
+std::string Utf16Le(std::u16string_view text) {
+    std::string bytes;
+    for (char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
 std::string RandomBytes(size_t size, uint32_t seed) {
     std::mt19937 random(seed);
     std::string bytes(size, '\0');

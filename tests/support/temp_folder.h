@@ -30,6 +30,9 @@ class TempFolder {
 void WriteFile(const std::filesystem::path& path, std::string_view bytes);
 std::string ReadFile(const std::filesystem::path& path);
 
+// A text as UTF-16LE bytes, as a table of contents holds it.
+std::string Utf16Le(std::u16string_view text);
+
 // Bytes that compress (text-like) or do not (pseudo-random), the same for the same seed.
 std::string CompressibleBytes(size_t size, uint32_t seed);
 std::string RandomBytes(size_t size, uint32_t seed);
