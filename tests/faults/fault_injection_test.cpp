@@ -27,6 +27,8 @@ const OperationCase kOperations[] = {
     {"Extract", MakeExtract},
     {"AnalyzerDownload", MakeAnalyzerDownload},
     {"AnalyzerUpload", MakeAnalyzerUpload},
+    {"SerialDownload", MakeSerialDownload},
+    {"SerialUpload", MakeSerialUpload},
 };
 
 void PrintTo(const OperationCase& operation, std::ostream* out) {
