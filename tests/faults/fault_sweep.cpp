@@ -1,6 +1,7 @@
 #include "tests/faults/fault_sweep.h"
 
 #include <cerrno>
+#include <cstdio>
 #include "tests/faults/fault_checks.h"
 #include "tests/support/temp_folder.h"
 
@@ -130,10 +131,11 @@ SweepReport Sweep(const Operation& operation) {
 }
 
 std::string Describe(const std::string& operation, const SweepReport& report) {
-    std::string text = operation + ": " + std::to_string(report.calls) + " calls, " +
-                       std::to_string(report.runs) + " runs, " +
-                       std::to_string(report.violatingRuns) + " broke a rule, in " +
-                       std::to_string(report.time.count()) + " s\n";
+    char header[256];
+    std::snprintf(header, sizeof header, "%s: %ld calls, %d runs, %d broke a rule, in %.2f s\n",
+                  operation.c_str(), report.calls, report.runs, report.violatingRuns,
+                  report.time.count());
+    std::string text = header;
     for (const std::string& entry : report.violations) {
         text += entry;
     }
