@@ -193,6 +193,7 @@ bool TakesMode(int flags) {
     return (flags & O_CREAT) != 0 || (flags & O_TMPFILE) == O_TMPFILE;
 }
 
+// Every open goes on to libc's openat; the 64-bit forms add O_LARGEFILE as libc's own do.
 int OpenAt(const char* kind, int folderFd, const char* path, int flags, mode_t mode) {
     if (Strikes({kind, folderFd, path})) {
         return -1;
@@ -285,7 +286,7 @@ int open(const char* path, int flags, ...) {
 
 int open64(const char* path, int flags, ...) {
     WL_MODE_ARGUMENT(flags, flags)
-    return OpenAt("open64", AT_FDCWD, path, flags, mode);
+    return OpenAt("open64", AT_FDCWD, path, flags | O_LARGEFILE, mode);
 }
 
 int openat(int folderFd, const char* path, int flags, ...) {
@@ -295,7 +296,7 @@ int openat(int folderFd, const char* path, int flags, ...) {
 
 int openat64(int folderFd, const char* path, int flags, ...) {
     WL_MODE_ARGUMENT(flags, flags)
-    return OpenAt("openat64", folderFd, path, flags, mode);
+    return OpenAt("openat64", folderFd, path, flags | O_LARGEFILE, mode);
 }
 
 // What _FORTIFY_SOURCE turns an open without a constant mode into.
@@ -304,7 +305,7 @@ int __open_2(const char* path, int flags) {
 }
 
 int __open64_2(const char* path, int flags) {
-    return OpenAt("open64", AT_FDCWD, path, flags, 0);
+    return OpenAt("open64", AT_FDCWD, path, flags | O_LARGEFILE, 0);
 }
 
 int __openat_2(int folderFd, const char* path, int flags) {
@@ -312,7 +313,7 @@ int __openat_2(int folderFd, const char* path, int flags) {
 }
 
 int __openat64_2(int folderFd, const char* path, int flags) {
-    return OpenAt("openat64", folderFd, path, flags, 0);
+    return OpenAt("openat64", folderFd, path, flags | O_LARGEFILE, 0);
 }
 
 int creat(const char* path, mode_t mode) {
@@ -320,7 +321,7 @@ int creat(const char* path, mode_t mode) {
 }
 
 int creat64(const char* path, mode_t mode) {
-    return OpenAt("creat64", AT_FDCWD, path, O_WRONLY | O_CREAT | O_TRUNC, mode);
+    return OpenAt("creat64", AT_FDCWD, path, O_WRONLY | O_CREAT | O_TRUNC | O_LARGEFILE, mode);
 }
 
 int mkstemp(char* pattern) {
