@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "fs/file_ops.h"
@@ -50,8 +51,12 @@ bool CreateFolderPath(const std::filesystem::path& path) {
         }
         // Another process may make the same level at the same moment: what counts is that a
         // folder stands there afterwards. A file in its place fails both tests.
-        if (!CreateFolder(level) && !IsFolder(level)) {
-            return false;
+        if (!CreateFolder(level)) {
+            const int error = errno;  // what the caller is told, not what the test below leaves
+            if (!IsFolder(level)) {
+                errno = error;
+                return false;
+            }
         }
     }
     return anyLevel;

@@ -135,7 +135,8 @@ bool StagedFile::Commit() {
     // complete file stands under its name, but it is not known to be on the device: a failure.
     const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
     if (const int error = SyncPath(folder, O_RDONLY | O_DIRECTORY); error != 0) {
-        error_ = FileErrorReason(error);
+        error_ =
+            u"The file is in place, but the device did not confirm it - " + FileErrorReason(error);
         return false;
     }
     return true;

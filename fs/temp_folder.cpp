@@ -1,5 +1,6 @@
 // The user's own temporary folder.
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -32,11 +33,27 @@ bool MakePrivateFolder(const std::filesystem::path& folder, uid_t owner) {
 }  // namespace internal
 
 bool CreatePrivateFolder(const std::filesystem::path& path) {
-    struct stat info {};
     // Only a folder made here counts: one already there may belong to someone else, or hold
-    // what a failed deletion left.
-    return !path.empty() && ::lstat(path.c_str(), &info) != 0 && errno == ENOENT &&
-           internal::MakePrivateFolder(path, ::geteuid());
+    // what a failed deletion left (mkdir then fails with EEXIST).
+    if (path.empty() || ::mkdir(path.c_str(), 0700) != 0) {
+        return false;
+    }
+    // Give back what the umask took, on the folder just made and never through a link.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fchmod(fd, 0700);
+        ::close(fd);
+    }
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) {
+        return false;
+    }
+    if (!S_ISDIR(info.st_mode) || info.st_uid != ::geteuid() ||
+        (info.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+        errno = EACCES;  // something else took its place meanwhile
+        return false;
+    }
+    return true;
 }
 
 std::filesystem::path GetTempFolderPath() {

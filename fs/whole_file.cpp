@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 #include <new>
 
 #include "common/format.h"
@@ -77,6 +78,12 @@ int WriteAll(int fd, const uint8_t* data, size_t size) {
     return 0;
 }
 
+// The text with the system's own words for the code after it: "... - 28 (No space left on
+// device)", so that the number is not all the user is told.
+std::u16string WithSystemWords(std::u16string text, int code) {
+    return text + u" (" + Utf8ToUtf16(std::strerror(code)) + u")";
+}
+
 }  // namespace
 
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data, uint32_t& length,
@@ -88,13 +95,14 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data
     Descriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!file.valid()) {
         const int code = errno;
-        error = Format("Cant open file %s - %d", {PathToUtf16(path), code});
+        error = WithSystemWords(Format("Cant open file %s - %d", {PathToUtf16(path), code}), code);
         return false;
     }
     struct stat info {};
     if (::fstat(file.get(), &info) != 0) {
         const int code = errno;
-        error = Format("Cant get file size %s %d", {PathToUtf16(path), code});
+        error =
+            WithSystemWords(Format("Cant get file size %s %d", {PathToUtf16(path), code}), code);
         return false;
     }
     const int64_t size = info.st_size;
@@ -116,7 +124,8 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<uint8_t>& data
     }
     if (code != 0) {
         std::vector<uint8_t>().swap(data);
-        error = Format("Err reading file %s - %d", {PathToUtf16(path), code});
+        error =
+            WithSystemWords(Format("Err reading file %s - %d", {PathToUtf16(path), code}), code);
         return false;
     }
     length = static_cast<uint32_t>(size);
@@ -131,18 +140,20 @@ bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_
     if (::lstat(path.c_str(), &info) == 0 && !S_ISDIR(info.st_mode) &&
         ::unlink(path.c_str()) != 0) {
         const int code = errno;
-        error = Format("Cant remove file %s - %d", {PathToUtf16(path), code});
+        error =
+            WithSystemWords(Format("Cant remove file %s - %d", {PathToUtf16(path), code}), code);
         return false;
     }
     if (!CreateEmptyFile(path, access)) {
         const int code = errno;
-        error = Format("Cant create file %s - %d", {PathToUtf16(path), code});
+        error =
+            WithSystemWords(Format("Cant create file %s - %d", {PathToUtf16(path), code}), code);
         return false;
     }
     Descriptor file(::open(path.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC));
     if (!file.valid()) {
         const int code = errno;
-        error = Format("Cant open file %s - %d", {PathToUtf16(path), code});
+        error = WithSystemWords(Format("Cant open file %s - %d", {PathToUtf16(path), code}), code);
         return false;
     }
     int code = WriteAll(file.get(), static_cast<const uint8_t*>(data), length);
@@ -152,7 +163,8 @@ bool WriteWholeFile(const std::filesystem::path& path, const void* data, uint32_
         code = closeCode;
     }
     if (code != 0) {
-        error = Format("Cant write data into file %s - %d", {PathToUtf16(path), code});
+        error = WithSystemWords(
+            Format("Cant write data into file %s - %d", {PathToUtf16(path), code}), code);
         return false;
     }
     return true;

@@ -18,9 +18,16 @@ namespace wl {
 namespace {
 
 void AppendSubfolders(const std::filesystem::path& folder, int32_t kind,
-                      std::vector<RouteEntry>& entries) {
+                      std::vector<RouteEntry>& entries, std::vector<std::u16string>* unlisted) {
     std::vector<std::filesystem::path> names;
-    if (folder.empty() || !PathExists(folder) || !ListSubfolders(folder, names)) {
+    if (folder.empty() || !PathExists(folder)) {
+        return;
+    }
+    if (!ListSubfolders(folder, names)) {
+        if (unlisted != nullptr) {
+            unlisted->push_back(
+                Format("Can't list folder %s - %s", {PathToUtf16(folder), LastFailureReason()}));
+        }
         return;
     }
     for (const std::filesystem::path& name : names) {
@@ -69,13 +76,14 @@ bool PackFolders(ITransferUi& ui, BDL::ContainerFile& container, const StagedFil
 
 }  // namespace
 
-std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem::path& base) {
+std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem::path& base,
+                                            std::vector<std::u16string>* unlisted) {
     // A route an interrupted upload left in the analyzer's work folder gets its folder back
     // before the folders are offered.
     TidyRouteWork(AnalyzerRouteFolder(kind, base), MissingRoute::kRestore);
     std::vector<RouteEntry> entries;
-    AppendSubfolders(AnalyzerRouteFolder(kind, base), kRouteKindRoute, entries);
-    AppendSubfolders(AnalyzerDataFolder(kind, base), kRouteKindAnalyzer, entries);
+    AppendSubfolders(AnalyzerRouteFolder(kind, base), kRouteKindRoute, entries, unlisted);
+    AppendSubfolders(AnalyzerDataFolder(kind, base), kRouteKindAnalyzer, entries, unlisted);
     // char16_t compares as an unsigned 16-bit number: an ordinal, case-sensitive order.
     std::stable_sort(entries.begin(), entries.end(), [](const RouteEntry& a, const RouteEntry& b) {
         return a.kind != b.kind ? a.kind < b.kind : a.name < b.name;
@@ -85,7 +93,13 @@ std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem:
 
 TransferOutcome DownloadFromAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
     const strBDL& texts = StringTable();
-    std::vector<RouteEntry> entries = ListAnalyzerFolders(instrument.kind, instrument.drivePath);
+    std::vector<std::u16string> unlisted;
+    std::vector<RouteEntry> entries =
+        ListAnalyzerFolders(instrument.kind, instrument.drivePath, &unlisted);
+    // The window offers what it could list, as the system always has; a script is told the rest.
+    for (const std::u16string& reason : unlisted) {
+        ui.NoteSilentFailure(reason);
+    }
     if (!ui.SelectRoutes(entries)) {
         return TransferOutcome::kCancelled;
     }

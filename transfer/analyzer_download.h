@@ -1,6 +1,7 @@
 #pragma once
 // Moving route and measured-data folders from an analyzer into one export file ("*.rdx").
 
+#include <string>
 #include <vector>
 
 #include "common/instrument_kind.h"
@@ -11,8 +12,10 @@
 namespace wl {
 
 // The analyzer's route folders, then its data folders, each group in ordinal order of the names
-// (code unit by code unit: "R10" before "R2", capitals before small letters).
-std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem::path& base);
+// (code unit by code unit: "R10" before "R2", capitals before small letters). A folder that is
+// there but cannot be listed offers nothing; why is added to `unlisted`, when given.
+std::vector<RouteEntry> ListAnalyzerFolders(int32_t kind, const std::filesystem::path& base,
+                                            std::vector<std::u16string>* unlisted = nullptr);
 
 // The whole download: selection, export file chooser, packing, closing message. The analyzer's
 // folders are taken before the first dialog; the analyzer is only read.

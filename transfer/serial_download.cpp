@@ -63,7 +63,7 @@ TransferOutcome DownloadFromSerialInstrument(ITransferUi& ui, CT7300Instrument& 
     }
     if (!RecreateWorkFolder(tempFolder, workFolder)) {
         progress.reset();
-        ShowError(ui, Format("%s\r\n%s", {texts.ErrCreateTempDirectory, PathToUtf16(workFolder)}));
+        ShowError(ui, WorkFolderError(tempFolder, workFolder));
         return TransferOutcome::kFailed;
     }
     std::vector<uint8_t> route;

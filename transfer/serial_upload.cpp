@@ -83,7 +83,7 @@ TransferOutcome UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& inst
     const BDL::Project& project = *projects.projects.Get(0);
 
     if (!RecreateWorkFolder(tempFolder, workFolder)) {
-        ShowError(ui, Format("%s\r\n%s", {texts.ErrCreateTempDirectory, PathToUtf16(workFolder)}));
+        ShowError(ui, WorkFolderError(tempFolder, workFolder));
         return TransferOutcome::kFailed;
     }
     if (!Unpack(ui, container, project, workFolder)) {

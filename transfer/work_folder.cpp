@@ -1,6 +1,9 @@
 #include "transfer/work_folder.h"
 
+#include "common/format.h"
+#include "common/utf16.h"
 #include "fs/file_ops.h"
+#include "locale/string_table.h"
 
 namespace wl {
 
@@ -15,6 +18,17 @@ bool RecreateWorkFolder(const std::filesystem::path& tempFolder,
     // The folder may lie in a temporary folder other users share: only its owner may enter it,
     // so no one else can change a route block before it is sent or packed.
     return CreatePrivateFolder(folder);
+}
+
+std::u16string WorkFolderError(const std::filesystem::path& tempFolder,
+                               const std::filesystem::path& folder) {
+    const std::u16string systemReason = LastFailureReason();  // before anything else is asked
+    const std::u16string reason = tempFolder.empty() ? u"There is no temporary folder to use."
+                                  : PathExists(folder)
+                                      ? u"Something stands in its place that cannot be removed."
+                                      : systemReason;
+    return Format("%s\r\n%s\r\n%s",
+                  {StringTable().ErrCreateTempDirectory, PathToUtf16(folder), reason});
 }
 
 }  // namespace wl

@@ -160,10 +160,23 @@ class AnalyzerUpload : public Operation, Trees {
                                {"--analyzer", "drive", "--yes", "upload", "in/IN.rdi"}, fault);
     }
 
-    void Check(const fs::path& fixture, const fs::path&, const RunResult& result,
+    void Check(const fs::path& fixture, const fs::path& scratch, const RunResult& result,
                Problems& problems) const override {
         CheckFileBytes(fixture / "in" / "IN.rdi", routeFile_, "the route file read was changed",
                        problems);
+        // A failed deletion may leave the upload's work folder behind, beside the route folder
+        // where nothing offers it; the next download (or upload) must put everything right.
+        if (fs::exists(fixture / "drive" / ".wayload-upload")) {
+            const RunResult next =
+                RunCliWithFault(fixture, scratch,
+                                {"--analyzer", "drive", "--yes", "download", "--select", "RC", "--",
+                                 (scratch / "next.rdx").string()},
+                                Fault{});
+            if (!next.succeeded) {
+                problems.push_back({"the next download fails after a left-over work folder",
+                                    next.ending + ": " + next.errorText});
+            }
+        }
         if (result.succeeded) {
             CheckTree(fixture / "drive", after_,
                       "the analyzer does not hold exactly the uploaded routes", problems);

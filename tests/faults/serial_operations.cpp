@@ -98,6 +98,10 @@ RunResult RunArmed(const std::string& name, const Fault& fault, const test::Fake
             shown.message.icon == MessageIcon::kError ? result.errorText : result.otherText;
         text += Utf16ToUtf8(shown.message.text) + "\n";
     }
+    // Where the window ends without a message, a script is told why all the same.
+    for (const std::u16string& reason : ui.silentFailures) {
+        result.errorText += Utf16ToUtf8(reason) + "\n";
+    }
     return result;
 }
 

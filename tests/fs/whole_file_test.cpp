@@ -77,10 +77,10 @@ TEST_F(WholeFileTest, ReadFailuresSayWhy) {
         const char* before;
         const char* after;
     } cases[] = {
-        {"missing", "Cant open file ", " - 2"},
-        {"folder", "Err reading file ", " - 21"},
-        {"empty", "Err reading file ", " - 61"},  // empty files cannot be read this way
-        {"pipe", "Err reading file ", " - 61"},
+        {"missing", "Cant open file ", " - 2 (No such file or directory)"},
+        {"folder", "Err reading file ", " - 21 (Is a directory)"},
+        {"empty", "Err reading file ", " - 61 (No data available)"},  // empty files cannot be read this way
+        {"pipe", "Err reading file ", " - 61 (No data available)"},
     };
     for (const Case& c : cases) {
         data_ = {1, 2, 3};
@@ -102,7 +102,7 @@ TEST_F(WholeFileTest, FileShorterThanItsSizeIsAReadError) {
             continue;
         }
         EXPECT_FALSE(Read(candidate));
-        EXPECT_EQ(error_, Text("Err reading file ", candidate, " - 61"));
+        EXPECT_EQ(error_, Text("Err reading file ", candidate, " - 61 (No data available)"));
         ExpectNothingRead();
         return;
     }
@@ -136,8 +136,8 @@ TEST_F(WholeFileTest, WriteFailuresSayWhy) {
         const char* before;
         const char* after;
     } cases[] = {
-        {root() / "folder", "Cant create file ", " - 17"},
-        {root() / "missing" / "file", "Cant create file ", " - 2"},
+        {root() / "folder", "Cant create file ", " - 17 (File exists)"},
+        {root() / "missing" / "file", "Cant create file ", " - 2 (No such file or directory)"},
     };
     for (const Case& c : cases) {
         EXPECT_FALSE(Write(c.path, "x")) << c.path;
@@ -159,7 +159,7 @@ TEST_F(WholeFileTest, NothingToWriteMakesAnEmptyFileThatReadingStillRefuses) {
         EXPECT_EQ(ModeOf(file), 0666u) << name;
         // An empty block is stored, but never read back to be sent.
         EXPECT_FALSE(Read(file)) << name;
-        EXPECT_EQ(error_, Text("Err reading file ", file, " - 61")) << name;
+        EXPECT_EQ(error_, Text("Err reading file ", file, " - 61 (No data available)")) << name;
     }
 }
 
@@ -174,7 +174,7 @@ TEST_F(WholeFileTest, ShortWriteIsAWriteError) {
     }
 
     EXPECT_FALSE(written);
-    EXPECT_EQ(error_, Text("Cant write data into file ", file, " - 27"));
+    EXPECT_EQ(error_, Text("Cant write data into file ", file, " - 27 (File too large)"));
 }
 
 TEST_F(WholeFileTest, FileThatCannotBeRemovedOrOpened) {
@@ -186,13 +186,13 @@ TEST_F(WholeFileTest, FileThatCannotBeRemovedOrOpened) {
     WriteFile(closed / "old.bdl", "old");
     ::chmod(closed.c_str(), 0500);
     EXPECT_FALSE(Write(closed / "old.bdl", "new"));
-    EXPECT_EQ(error_, Text("Cant remove file ", closed / "old.bdl", " - 13"));
+    EXPECT_EQ(error_, Text("Cant remove file ", closed / "old.bdl", " - 13 (Permission denied)"));
     EXPECT_EQ(ReadFile(closed / "old.bdl"), "old");
 
     WriteFile(root() / "secret.bdl", "x");
     ::chmod((root() / "secret.bdl").c_str(), 0);
     EXPECT_FALSE(Read(root() / "secret.bdl"));
-    EXPECT_EQ(error_, Text("Cant open file ", root() / "secret.bdl", " - 13"));
+    EXPECT_EQ(error_, Text("Cant open file ", root() / "secret.bdl", " - 13 (Permission denied)"));
 }
 
 }  // namespace

@@ -74,6 +74,22 @@ TEST(ListAnalyzerFolders, RoutesThenDataInOrdinalOrderFromTheModelsFolders) {
     }
 }
 
+// A folder that is there but cannot be listed offers nothing, as the system always did; why is
+// handed on for a script to tell.
+TEST(ListAnalyzerFolders, AFolderThatCannotBeListedIsReported) {
+    test::TempFolder folder;
+    std::filesystem::create_directories(folder / "TKBRoute" / "R1");
+    test::WriteFile(folder / "TKBanalyser", "a file where the data folder should be");
+    std::vector<std::u16string> unlisted;
+    const std::vector<RouteEntry> entries =
+        ListAnalyzerFolders(kInstrumentAnalyzerTKB, folder.path(), &unlisted);
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, u"R1");
+    EXPECT_EQ(unlisted, std::vector<std::u16string>{
+                            u"Can't list folder " + PathToUtf16(folder / "TKBanalyser") +
+                            u" - 3 : All or part of the path is invalid. (Not a directory)"});
+}
+
 TEST_F(AnalyzerDownloadTest, PacksTheTickedFoldersAsProjectsOfTheirKind) {
     ui.files = {exportFile};
     std::filesystem::create_directories(pc);

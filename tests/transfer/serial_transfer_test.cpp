@@ -357,10 +357,11 @@ TEST_F(SerialUploadTest, ARouteFileThatCannotBeReadIsShownWithTheReadersError) {
     };
     const std::string shown = Shown(routeInWork);
     const Case cases[] = {
-        {{{"other.bdl", "no route here"}}, "Cant open file " + shown + " - 2"},
+        {{{"other.bdl", "no route here"}},
+         "Cant open file " + shown + " - 2 (No such file or directory)"},
         // An empty route block, as a download from an instrument without routes stores it, is
         // never sent.
-        {{{"route.bdl", ""}}, "Err reading file " + shown + " - 61"},
+        {{{"route.bdl", ""}}, "Err reading file " + shown + " - 61 (No data available)"},
     };
     for (const Case& c : cases) {
         test::SimBench bench(Pellix());
@@ -408,15 +409,20 @@ TEST_F(SerialUploadTest, ARouteFileOverTheLimitIsRefusedUnread) {
 }
 
 TEST_F(SerialUploadTest, AWorkFolderThatCannotBeMadeIsShownWithItsPath) {
-    const fs::path places[] = {folder / "missing" / "tmp", fs::path()};
-    for (const fs::path& place : places) {
+    // With the reason: the temporary folder is missing, or there is none at all.
+    const std::pair<fs::path, std::string> places[] = {
+        {folder / "missing" / "tmp",
+         "2 : The file couldn't be located. (No such file or directory)"},
+        {fs::path(), "There is no temporary folder to use."}};
+    for (const auto& [place, reason] : places) {
         test::SimBench bench(Pellix());
         test::FakeUi user;
         user.files = {Import(1, route)};
         user.answers = {MessageAnswer::kYes};
         UploadToSerialInstrument(user, bench.pc, place);
 
-        ASSERT_EQ(user.Texts(), Words{"Can't create temp. directory\r\n" + Shown(place / "rvi")});
+        ASSERT_EQ(user.Texts(), Words{"Can't create temp. directory\r\n" + Shown(place / "rvi") +
+                                      "\r\n" + reason});
         EXPECT_EQ(user.shown[0].message.caption, kError);
         EXPECT_TRUE(bench.instrument.receivedWords().empty());
     }
@@ -699,18 +705,20 @@ TEST_F(SerialDownloadFailureTest, ABlockThatCannotBeStoredIsShownWithTheWritersE
         };
         const std::string shown = Shown(work / c.file);
         // Only the blocks' files may be written; the instrument is let go after both.
-        RunFailing(
-            {c.file, WithBlocks(Pellix(), c.route, c.data),
-             "Can't create route file\r\n" + shown + "\r\nCant create file " + shown + " - 17",
-             kError, true},
-            temp, exportFile);
+        RunFailing({c.file, WithBlocks(Pellix(), c.route, c.data),
+                    "Can't create route file\r\n" + shown + "\r\nCant create file " + shown +
+                        " - 17 (File exists)",
+                    kError, true},
+                   temp, exportFile);
     }
 }
 
 TEST_F(SerialDownloadFailureTest, AWorkFolderThatCannotBeMadeKeepsTheInstrumentConnected) {
     const fs::path nowhere = folder / "missing" / "tmp";
     RunFailing({"work folder", WithBlocks(Pellix(), route, data),
-                "Can't create temp. directory\r\n" + Shown(nowhere / "rvx"), kError, true},
+                "Can't create temp. directory\r\n" + Shown(nowhere / "rvx") +
+                    "\r\n2 : The file couldn't be located. (No such file or directory)",
+                kError, true},
                nowhere, exportFile);
     EXPECT_EQ(ui.Positions(), (std::vector<double>{10, 20, 30}));
 }
