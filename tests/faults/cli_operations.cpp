@@ -164,6 +164,13 @@ class AnalyzerUpload : public Operation, Trees {
                Problems& problems) const override {
         CheckFileBytes(fixture / "in" / "IN.rdi", routeFile_, "the route file read was changed",
                        problems);
+        // A route gone from its place (both renames failed, the drive pulled out between them)
+        // is told with where it is kept.
+        if (!RouteOn(ReadTree(fixture / "drive"), "TKBRoute/RA") &&
+            result.errorText.find("The old route is kept in") == std::string::npos) {
+            problems.push_back({"route RA is gone from its place without a word of where it is",
+                                result.errorText});
+        }
         // A failed deletion may leave the upload's work folder behind, beside the route folder
         // where nothing offers it; the next download (or upload) must put everything right.
         if (fs::exists(fixture / "drive" / ".wayload-upload")) {

@@ -156,7 +156,10 @@ void CheckExportTarget(const fs::path& file, const std::string& earlier,
         CheckNoPartFiles(file.parent_path(), problems);
     } else {
         CheckFileBytes(file, earlier, "the earlier export was changed", problems);
-        CheckNoPartFiles(file.parent_path(), problems);
+        // From a drive that is gone, not even the staged file can be removed again.
+        if (!result.driveGone) {
+            CheckNoPartFiles(file.parent_path(), problems);
+        }
     }
     // Whatever happened, nothing but the export itself is left in its folder.
     const Tree folder = ReadTree(file.parent_path());

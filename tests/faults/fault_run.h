@@ -8,10 +8,12 @@
 
 namespace wl::faults {
 
-// Which intercepted call fails, and with what; `at` 0 fails none and only counts.
+// Which intercepted call fails, and with what; `at` 0 fails none and only counts. A lasting
+// fault fails every call from `at` on: the drive is pulled out at that moment.
 struct Fault {
     long at = 0;
     int error = 0;
+    bool lasting = false;
 };
 
 // A rule a run broke ("the earlier export was changed") and what was seen.
@@ -29,6 +31,7 @@ struct RunResult {
     std::string errorText;     // stderr, or the error messages shown through the Ui
     std::string otherText;     // stdout, or the other messages shown
     long calls = 0;            // the intercepted calls counted
+    bool driveGone = false;    // the fault lasted: nothing could be written or removed after it
     std::string injectedCall;  // the call failed, as the shim describes it; empty when none was
     // What the run itself saw wrong, where only it can look (inside a simulated instrument).
     Problems observed;

@@ -33,6 +33,7 @@ struct FaultState {
     std::atomic<long> calls{0};
     std::atomic<long> failAt{0};
     std::atomic<int> error{0};
+    std::atomic<bool> lasting{false};
     std::atomic<bool> injected{false};
     // Written once, by the one thread whose call was the N-th, before `injected` is set.
     char injectedCall[kDescriptionSize]{};
@@ -178,13 +179,17 @@ bool Strikes(const Call& call) {
         return false;
     }
     const long number = state.calls.fetch_add(1) + 1;
-    if (number != state.failAt.load()) {
+    const long failAt = state.failAt.load();
+    if (failAt == 0 || number < failAt || (number > failAt && !state.lasting.load())) {
         return false;
     }
     const int error = state.error.load();
-    Describe(call, number, error, state.injectedCall, sizeof state.injectedCall);
-    state.injected.store(true, std::memory_order_release);
-    WriteLog();
+    // The first failed call is the one described; lasting failures after it only fail.
+    if (number == failAt) {
+        Describe(call, number, error, state.injectedCall, sizeof state.injectedCall);
+        state.injected.store(true, std::memory_order_release);
+        WriteLog();
+    }
     errno = error;
     return true;
 }
@@ -218,10 +223,11 @@ int MakeTemporary(const char* kind, Function next, char* pattern, Arguments... a
     return next(pattern, arguments...);
 }
 
-void ArmWith(long at, int error) {
+void ArmWith(long at, int error, bool lasting) {
     state.armed.store(false, std::memory_order_release);
     state.failAt.store(at);
     state.error.store(error);
+    state.lasting.store(lasting);
     state.calls.store(0);
     state.injected.store(false);
     state.injectedCall[0] = '\0';
@@ -237,7 +243,9 @@ __attribute__((constructor)) void ArmFromEnvironment() {
     if (const char* log = ::getenv("WAYLOAD_FAULT_LOG")) {
         std::snprintf(state.logPath, sizeof state.logPath, "%s", log);
     }
-    ArmWith(std::atol(at), ErrnoFromName(::getenv("WAYLOAD_FAULT_ERRNO")));
+    const char* lasting = ::getenv("WAYLOAD_FAULT_LASTING");
+    ArmWith(std::atol(at), ErrnoFromName(::getenv("WAYLOAD_FAULT_ERRNO")),
+            lasting != nullptr && std::strcmp(lasting, "1") == 0);
 }
 
 // Runs when the process returns from main or calls exit().
@@ -259,7 +267,11 @@ __attribute__((destructor)) void LogAtExit() {
 extern "C" {
 
 void wayload_fault_arm(long at, int error) {
-    ArmWith(at, error);
+    ArmWith(at, error, false);
+}
+
+void wayload_fault_arm_lasting(long at, int error) {
+    ArmWith(at, error, true);
 }
 
 long wayload_fault_disarm(void) {

@@ -8,6 +8,7 @@
 // Preloaded (LD_PRELOAD) into a program, the environment drives it:
 //   WAYLOAD_FAULT_AT=N         the N-th call fails (1-based); 0 only counts
 //   WAYLOAD_FAULT_ERRNO=NAME   ENOSPC (default) or EIO
+//   WAYLOAD_FAULT_LASTING=1    every call from the N-th on fails, as when the drive is pulled
 //   WAYLOAD_FAULT_LOG=PATH     "calls K" and, when a call failed, "injected call N: KIND TARGET
 //                              ERRNO", written when the call fails and again at exit
 // Linked into a test program, these functions drive it; it counts only while armed.
@@ -20,9 +21,12 @@ extern "C" {
 
 // Counts the calls from now on and fails call number `at` (1-based; 0 only counts) with `error`.
 void wayload_fault_arm(long at, int error);
+// The same, but every call from number `at` on fails: the drive is gone.
+void wayload_fault_arm_lasting(long at, int error);
 // Stops counting and returns the number of calls counted since arming.
 long wayload_fault_disarm(void);
-// 1 with the failed call described ("call N: KIND TARGET ERRNO") when one was failed, else 0.
+// 1 with the (first) failed call described ("call N: KIND TARGET ERRNO") when one was failed, else
+// 0.
 int wayload_fault_injected_call(char* description, size_t size);
 
 #ifdef __cplusplus

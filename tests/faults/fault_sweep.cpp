@@ -59,7 +59,8 @@ std::string Entry(const std::string& operation, const Fault& fault, const RunRes
         entry += "no fault";
     } else {
         entry +=
-            ErrnoName(fault.error) + " at call " + std::to_string(fault.at) + " (" +
+            ErrnoName(fault.error) + (fault.lasting ? " from call " : " at call ") +
+            std::to_string(fault.at) + " (" +
             (result.injectedCall.empty() ? "not reached" : Readable(result.injectedCall, fixture)) +
             ")";
     }
@@ -101,7 +102,8 @@ SweepReport Sweep(const Operation& operation) {
         fs::create_directories(fixture);
         fs::create_directories(scratch);
         operation.LayOut(fixture);
-        const RunResult result = operation.Run(fixture, scratch, fault);
+        RunResult result = operation.Run(fixture, scratch, fault);
+        result.driveGone = fault.lasting;
         ++report.runs;
         Problems problems = result.observed;
         CheckEnding(result, fault, problems);
@@ -111,9 +113,10 @@ SweepReport Sweep(const Operation& operation) {
             for (const Problem& problem : problems) {
                 RuleTally& tally = report.rules[problem.rule];
                 ++tally.runs;
-                tally.calls.insert(fault.at == 0 ? "no fault"
-                                                 : CallKind(result.injectedCall) + " " +
-                                                       ErrnoName(fault.error));
+                tally.calls.insert(fault.at == 0
+                                       ? "no fault"
+                                       : CallKind(result.injectedCall) + " " +
+                                             ErrnoName(fault.error) + (fault.lasting ? " on" : ""));
             }
             report.violations.push_back(Entry(operation.Name(), fault, result, problems, fixture));
         }
@@ -125,6 +128,10 @@ SweepReport Sweep(const Operation& operation) {
         for (long at = 1; at <= report.calls; ++at) {
             runOnce({at, error});
         }
+    }
+    // The drive pulled out at each call: from there on every call fails.
+    for (long at = 1; at <= report.calls; ++at) {
+        runOnce({at, EIO, true});
     }
     report.time = std::chrono::steady_clock::now() - start;
     return report;

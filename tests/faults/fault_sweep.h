@@ -47,7 +47,8 @@ struct SweepReport {
     std::map<std::string, RuleTally> rules;
 };
 
-// Counts the operation's calls, then fails each one with ENOSPC and with EIO.
+// Counts the operation's calls, then fails each one with ENOSPC and with EIO, and then fails
+// every call from each one on with EIO (the drive pulled out).
 SweepReport Sweep(const Operation& operation);
 
 // The report as one text: every violating run, then how often each rule was broken and by

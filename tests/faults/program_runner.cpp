@@ -41,6 +41,9 @@ std::vector<std::string> Environment(const fs::path& scratch, const std::optiona
         environment.push_back(std::string("LD_PRELOAD=") + WAYLOAD_FAULT_SHIM);
         environment.push_back("WAYLOAD_FAULT_AT=" + std::to_string(fault->at));
         environment.push_back("WAYLOAD_FAULT_ERRNO=" + ErrnoName(fault->error));
+        if (fault->lasting) {
+            environment.push_back("WAYLOAD_FAULT_LASTING=1");
+        }
         environment.push_back("WAYLOAD_FAULT_LOG=" + (scratch / "shim.log").string());
     }
     environment.push_back("TMPDIR=" + (scratch / "tmp").string());

@@ -83,7 +83,11 @@ RunResult RunArmed(const std::string& name, const Fault& fault, const test::Fake
         const Watchdog watchdog(
             name + ", " + ErrnoName(fault.error) + " at call " + std::to_string(fault.at),
             kRunTimeLimitSeconds);
-        wayload_fault_arm(fault.at, fault.error);
+        if (fault.lasting) {
+            wayload_fault_arm_lasting(fault.at, fault.error);
+        } else {
+            wayload_fault_arm(fault.at, fault.error);
+        }
         outcome = transfer();
         result.calls = wayload_fault_disarm();
     }
