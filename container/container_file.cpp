@@ -14,6 +14,7 @@
 #include "container/item_names.h"
 #include "container/table_text.h"
 #include "fs/file_ops.h"
+#include "fs/staged_file.h"
 #include "platform/file_error.h"
 
 namespace BDL {
@@ -429,25 +430,55 @@ bool ContainerFile::ExtractProject(const Project& project, const std::filesystem
                 error = WithReason(creating, kLinkOnTheWay);
                 return false;
             }
-            wl::ByteFile output;
-            int createError = 0;
-            if (!output.OpenForWriting(target, createError, wl::ByteFile::Links::Refuse, access)) {
-                error = WithReason(creating, wl::FileErrorReason(createError));
+            if (!RestoreFile(item, target, container, access, error)) {
                 return false;
             }
-            if (output.Identity() == container) {
-                error = WithReason(creating, u"it is the container being read");
-                return false;
-            }
-            output.Truncate(0);
-            if (!RestoreItem(item, PathToUtf16(target), &output, false, error)) {
-                return false;
-            }
-            output.Close();
         } else {
             error = Format("Unknown item type ? %d %s", {item.type, PathToUtf16(target)});
             return false;
         }
+    }
+    return true;
+}
+
+bool ContainerFile::RestoreFile(const ProjectItem& item, const std::filesystem::path& target,
+                                const wl::FileIdentity& container, wl::FileAccess access,
+                                std::u16string& error) {
+    const std::u16string creating = Format("Err creating file %s", {PathToUtf16(target)});
+    wl::ByteFile output;
+    int createError = 0;
+    if (!output.OpenForWriting(target, createError, wl::ByteFile::Links::Refuse, access)) {
+        error = WithReason(creating, wl::FileErrorReason(createError));
+        return false;
+    }
+    if (output.Identity() == container) {
+        error = WithReason(creating, u"it is the container being read");
+        return false;
+    }
+    if (output.Length() == 0) {
+        // A new (or empty) file: nothing there can be lost, so it is written in place.
+        if (!RestoreItem(item, PathToUtf16(target), &output, false, error)) {
+            return false;
+        }
+        output.Close();
+        return true;
+    }
+    // An earlier file of that name keeps its content until the new one is complete. The caller
+    // brings everything onto the device at once.
+    output.Close();
+    wl::StagedFile staged(target, wl::StagedFile::Flush::kByCaller);
+    if (!staged.ok() || !output.CreateForWriting(staged.path(), createError)) {
+        error = WithReason(creating,
+                           staged.ok() ? wl::FileErrorReason(createError) : staged.error());
+        return false;
+    }
+    if (!RestoreItem(item, PathToUtf16(target), &output, false, error)) {
+        return false;
+    }
+    output.Close();
+    if (!staged.Commit()) {
+        error = WithReason(creating, staged.error());
+        return false;
     }
     return true;
 }

@@ -73,6 +73,11 @@ class ContainerFile {
     // container raise wl::FileError.
     bool StoreFile(Project& project, const std::filesystem::path& path, const std::u16string& name,
                    std::u16string& reason);
+    // Restores one file item at `target`; an earlier file there stays whole until the new one
+    // is complete.
+    bool RestoreFile(const ProjectItem& item, const std::filesystem::path& target,
+                     const wl::FileIdentity& container, wl::FileAccess access,
+                     std::u16string& error);
     bool RestoreItem(const ProjectItem& item, const std::u16string& shownPath, wl::ByteFile* sink,
                      bool exactSize, std::u16string& error);
 

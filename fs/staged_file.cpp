@@ -54,7 +54,8 @@ mode_t NewFileMode() {
 
 }  // namespace
 
-StagedFile::StagedFile(std::filesystem::path target) : target_(std::move(target)) {
+StagedFile::StagedFile(std::filesystem::path target, Flush flush)
+    : target_(std::move(target)), flush_(flush) {
     const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
     unnamedFd_ = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
     if (unnamedFd_ >= 0) {
@@ -119,7 +120,8 @@ bool StagedFile::Commit() {
     if (path_.empty()) {
         return false;
     }
-    if (const int error = SyncPath(path_, O_RDONLY); error != 0) {
+    const bool flushing = flush_ == Flush::kAtCommit;
+    if (const int error = flushing ? SyncPath(path_, O_RDONLY) : 0; error != 0) {
         error_ = FileErrorReason(error);
         return false;
     }
@@ -134,7 +136,7 @@ bool StagedFile::Commit() {
     // The rename itself lasts only once the folder is flushed too. Should that fail, the
     // complete file stands under its name, but it is not known to be on the device: a failure.
     const std::filesystem::path folder = target_.has_parent_path() ? target_.parent_path() : ".";
-    if (const int error = SyncPath(folder, O_RDONLY | O_DIRECTORY); error != 0) {
+    if (const int error = flushing ? SyncPath(folder, O_RDONLY | O_DIRECTORY) : 0; error != 0) {
         error_ =
             u"The file is in place, but the device did not confirm it - " + FileErrorReason(error);
         return false;

@@ -11,7 +11,11 @@ namespace wl {
 
 class StagedFile {
   public:
-    explicit StagedFile(std::filesystem::path target);
+    // When the file reaches the device: at Commit, or later, when the caller flushes the whole
+    // file system it wrote to (many files at once).
+    enum class Flush { kAtCommit, kByCaller };
+
+    explicit StagedFile(std::filesystem::path target, Flush flush = Flush::kAtCommit);
     StagedFile(const StagedFile&) = delete;
     StagedFile& operator=(const StagedFile&) = delete;
     // Removes the staged file unless it was committed.
@@ -24,7 +28,8 @@ class StagedFile {
     const std::filesystem::path& path() const { return path_; }
 
     // Flushes the staged file to the device, puts it in the target's place and flushes the
-    // folder. False with error() when any of that failed.
+    // folder (the flushes left out with Flush::kByCaller). False with error() when any of that
+    // failed.
     bool Commit();
 
   private:
@@ -39,6 +44,7 @@ class StagedFile {
     std::filesystem::path named_;
     int unnamedFd_ = -1;
     std::u16string error_;
+    Flush flush_;
     bool committed_ = false;
 };
 

@@ -2,6 +2,7 @@
 // upload of a folder laid out as a TKB analyzer (routes below TKBRoute, measured data below
 // TKBanalyser).
 
+#include <algorithm>
 #include <optional>
 
 #include "tests/faults/fault_checks.h"
@@ -61,6 +62,8 @@ class Pack : public Operation, Trees {
 };
 
 class Extract : public Operation, Trees {
+    static constexpr const char* kEarlierAlpha = "an earlier, longer alpha";
+
   public:
     explicit Extract(const fs::path& reference)
         : container_(PackedContainer(reference / "extract",
@@ -71,7 +74,7 @@ class Extract : public Operation, Trees {
     // DEST already holds one of the packed files, with other content.
     void LayOut(const fs::path& fixture) const override {
         test::WriteFile(fixture / "in" / "IN.rdx", container_);
-        test::WriteFile(fixture / "dest" / "R1" / "a.txt", "an earlier, longer alpha");
+        test::WriteFile(fixture / "dest" / "R1" / "a.txt", kEarlierAlpha);
     }
 
     RunResult Run(const fs::path& fixture, const fs::path& scratch,
@@ -86,8 +89,22 @@ class Extract : public Operation, Trees {
         if (result.succeeded) {
             CheckTree(fixture / "dest", packed_, "DEST does not hold exactly the packed trees",
                       problems);
-        } else {
+            return;
+        }
+        if (!result.driveGone) {
             CheckNoPartFiles(fixture / "dest", problems);
+        }
+        // The file that was there before keeps its content until the new one is complete.
+        const Tree dest = ReadTree(fixture / "dest");
+        const auto earlier = std::find_if(
+            dest.begin(), dest.end(), [](const auto& entry) { return entry.first == "R1/a.txt"; });
+        const auto packed = std::find_if(packed_.begin(), packed_.end(), [](const auto& entry) {
+            return entry.first == "R1/a.txt";
+        });
+        if (earlier == dest.end() ||
+            (earlier->second != kEarlierAlpha && earlier->second != packed->second)) {
+            problems.push_back({"a file DEST held before is neither its old nor its new content",
+                                earlier == dest.end() ? "it is gone" : earlier->second});
         }
     }
 
