@@ -468,8 +468,8 @@ bool ContainerFile::RestoreFile(const ProjectItem& item, const std::filesystem::
     output.Close();
     wl::StagedFile staged(target, wl::StagedFile::Flush::kByCaller);
     if (!staged.ok() || !output.CreateForWriting(staged.path(), createError)) {
-        error = WithReason(creating,
-                           staged.ok() ? wl::FileErrorReason(createError) : staged.error());
+        error =
+            WithReason(creating, staged.ok() ? wl::FileErrorReason(createError) : staged.error());
         return false;
     }
     if (!RestoreItem(item, PathToUtf16(target), &output, false, error)) {

@@ -79,7 +79,8 @@ TEST_F(WholeFileTest, ReadFailuresSayWhy) {
     } cases[] = {
         {"missing", "Cant open file ", " - 2 (No such file or directory)"},
         {"folder", "Err reading file ", " - 21 (Is a directory)"},
-        {"empty", "Err reading file ", " - 61 (No data available)"},  // empty files cannot be read this way
+        {"empty", "Err reading file ",
+         " - 61 (No data available)"},  // empty files cannot be read this way
         {"pipe", "Err reading file ", " - 61 (No data available)"},
     };
     for (const Case& c : cases) {
