@@ -16,10 +16,11 @@ SimulatedInstrumentConfig DemoSerialInstrument() {
 
 }  // namespace
 
-DemoInstruments::DemoInstruments(DemoInstrument connected, const std::filesystem::path& dataFolder)
+DemoInstruments::DemoInstruments(DemoInstrument connected, const std::filesystem::path& dataFolder,
+                                 Clock& clock)
     : simulated_(DemoSerialInstrument(), ProgramClock()),
-      driver_(simulated_, ProgramClock()),
-      instrument_(driver_, ProgramClock(), ProgramTrace()),
+      driver_(simulated_, clock),
+      instrument_(driver_, clock, ProgramTrace()),
       serial_(instrument_) {
     if (connected == DemoInstrument::kSerial) {
         return;

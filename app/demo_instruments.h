@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/instrument_sources.h"
+#include "platform/clock.h"
 #include "sim/simulated_ftdi_driver.h"
 #include "sim/simulated_instrument.h"
 
@@ -15,8 +16,10 @@ enum class DemoInstrument { kAnalyzer, kSerial };
 
 class DemoInstruments : public IInstrumentSources {
   public:
-    // `dataFolder` holds the demo analyzer (DemoDataFolder()).
-    DemoInstruments(DemoInstrument connected, const std::filesystem::path& dataFolder);
+    // `dataFolder` holds the demo analyzer (DemoDataFolder()); `clock` times the serial link's
+    // pauses and waits on the program's side.
+    DemoInstruments(DemoInstrument connected, const std::filesystem::path& dataFolder,
+                    Clock& clock = ProgramClock());
 
     CT7300Instrument& instrument() override { return instrument_; }
     ISerialLink& serial() override { return serial_; }

@@ -5,9 +5,9 @@
 
 namespace wl {
 
-SystemInstruments::SystemInstruments(const SerialSettings& settings)
+SystemInstruments::SystemInstruments(const SerialSettings& settings, Clock& clock)
     : driver_(MakeDriver(settings)),
-      instrument_(*driver_, ProgramClock(), ProgramTrace()),
+      instrument_(*driver_, clock, ProgramTrace()),
       serial_(instrument_),
       drives_(kSystemMountInfo, kSystemByLabelFolder, labels_) {}
 

@@ -9,12 +9,14 @@
 #include "app/mounted_drive_lister.h"
 #include "instrument/driver_choice.h"
 #include "instrument/t7300_instrument.h"
+#include "platform/clock.h"
 
 namespace wl {
 
 class SystemInstruments : public IInstrumentSources {
   public:
-    explicit SystemInstruments(const SerialSettings& settings);
+    // `clock` times the serial link's pauses and waits (the window program's lets it paint).
+    explicit SystemInstruments(const SerialSettings& settings, Clock& clock = ProgramClock());
 
     CT7300Instrument& instrument() override { return instrument_; }
     ISerialLink& serial() override { return serial_; }

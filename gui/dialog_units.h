@@ -1,22 +1,28 @@
 #pragma once
-// The dialogs are laid out in dialog units of their 8-point font: 1.5 pixels across and 1.625
-// pixels down at 96 dpi, rounded to the nearest pixel.
+// The dialogs are laid out in dialog units of their font, as dialog templates always were: a unit
+// across is a quarter of the font's average character width, a unit down an eighth of its
+// character height. The layout so follows the font and its size, and no text is cut.
 
+#include <QFont>
 #include <QRect>
-#include <cmath>
 
 namespace wl {
 
-inline int DialogUnitsX(int units) {
-    return static_cast<int>(std::lround(units * 1.5));
-}
+class DialogUnits {
+  public:
+    explicit DialogUnits(const QFont& font);
 
-inline int DialogUnitsY(int units) {
-    return static_cast<int>(std::lround(units * 1.625));
-}
+    // Pixels for so many units, rounded to the nearest pixel.
+    int X(int units) const;
+    int Y(int units) const;
+    QRect Rect(int x, int y, int width, int height) const;
 
-inline QRect DialogUnitsRect(int x, int y, int width, int height) {
-    return QRect(DialogUnitsX(x), DialogUnitsY(y), DialogUnitsX(width), DialogUnitsY(height));
-}
+    double pixelsAcross() const { return across_; }
+    double pixelsDown() const { return down_; }
+
+  private:
+    double across_;
+    double down_;
+};
 
 }  // namespace wl

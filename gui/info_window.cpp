@@ -1,9 +1,15 @@
 #include "gui/info_window.h"
 
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 #include <utility>
 
 #include "gui/qt_text.h"
@@ -16,8 +22,21 @@ constexpr uint32_t kRepaintInterval = 50;
 constexpr int kTextMargin = 5;
 const QColor kBarColour(200, 200, 200);
 const QColor kFrameColour(105, 105, 105);
+// A window manager maps a new window in a few milliseconds; a display that never shows it must
+// not hold the transfer up.
+constexpr int kLongestWaitForShowingMs = 2000;
+constexpr int kShowingPollMs = 10;
 
 }  // namespace
+
+int CMyInfoWindow::openCount_ = 0;
+
+void CMyInfoWindow::LetWindowsPaint() {
+    // Socket notices (device removals) wait for the transfer's end; timers run, but the main
+    // window's tick waits while a strip is open, and input reaches only the strip and the dialogs
+    // above it, since the strip is modal for the program.
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
+}
 
 CMyInfoWindow::CMyInfoWindow(QWidget* owner, Clock& clock, std::u16string title,
                              std::u16string text, bool centred)
@@ -32,15 +51,34 @@ CMyInfoWindow::CMyInfoWindow(QWidget* owner, Clock& clock, std::u16string title,
     const int lineHeight = QFontMetrics(font_).height();
     setFixedSize(kStripWidth, 2 * kFrameWidth + 8 + lineHeight);
     CentreOverOwner(owner);
-    setWindowTitle(ToQString(title));
+    setWindowTitle(ToWindowTitle(title));
+    setWindowModality(Qt::ApplicationModal);
+    ++openCount_;
     show();
-    grabMouse();
+    WaitUntilShown();
     repaint();
+    LetWindowsPaint();
 }
 
 CMyInfoWindow::~CMyInfoWindow() {
-    releaseMouse();
-    close();
+    hide();
+    --openCount_;
+}
+
+void CMyInfoWindow::WaitUntilShown() {
+    // Qt paints a window only once the window system has shown it.
+    QElapsedTimer waited;
+    waited.start();
+    while (windowHandle() != nullptr && !windowHandle()->isExposed() &&
+           waited.elapsed() < kLongestWaitForShowingMs) {
+        QEventLoop wait;
+        QTimer::singleShot(kShowingPollMs, &wait, &QEventLoop::quit);
+        wait.exec(QEventLoop::ExcludeSocketNotifiers);
+    }
+}
+
+void CMyInfoWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
 }
 
 void CMyInfoWindow::CentreOverOwner(QWidget* owner) {
@@ -70,7 +108,7 @@ void CMyInfoWindow::SetTextAndProgress(const std::u16string& text, double percen
 }
 
 void CMyInfoWindow::SetTitle(const std::u16string& title) {
-    setWindowTitle(ToQString(title));
+    setWindowTitle(ToWindowTitle(title));
 }
 
 void CMyInfoWindow::RepaintWhenDue() {
@@ -79,6 +117,7 @@ void CMyInfoWindow::RepaintWhenDue() {
     if (now - lastRepaint_ > kRepaintInterval) {
         lastRepaint_ = now;
         repaint();
+        LetWindowsPaint();
     }
 }
 

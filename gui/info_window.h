@@ -1,7 +1,10 @@
 #pragma once
 // The progress strip shown while routes or data travel: a caption-less 600 px strip with one line
-// of text over a grey bar. It holds the mouse while it lives, so that clicks meant for the main
-// window's buttons reach the strip instead. Repaints are throttled to one per 50 ms of the clock.
+// of text over a grey bar. The transfer runs on the window thread, so the strip lets the window
+// system's paint and exposure events in itself whenever it repaints (at most once per 50 ms of the
+// clock): it stays painted and the other windows keep their content. It is modal for the program,
+// so that meanwhile clicks on the main window's buttons start nothing, while other programs and
+// the questions a transfer asks keep their pointer.
 
 #include <QFont>
 #include <QWidget>
@@ -34,12 +37,23 @@ class CMyInfoWindow : public QWidget, public I_InfoWnd {
     QRect clientRect() const;
     int paintCount() const { return paintCount_; }
 
+    // How many strips are open: while one is, a transfer holds the instruments.
+    static int openCount() { return openCount_; }
+    // Lets pending paint and exposure events through, as a repaint of an open strip does; the
+    // clock of the window program calls it while a transfer waits.
+    static void LetWindowsPaint();
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    // Only its transfer closes the strip.
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void CentreOverOwner(QWidget* owner);
     void RepaintWhenDue();
+    void WaitUntilShown();
+
+    static int openCount_;
 
     Clock& clock_;
     std::u16string text_;

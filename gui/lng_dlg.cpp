@@ -23,9 +23,10 @@ LngDlg::LngDlg(const std::filesystem::path& languageFolder, std::filesystem::pat
       okButton_(new QPushButton(QStringLiteral("OK"), this)) {
     setModal(true);
     setWindowTitle(QStringLiteral("Language"));
-    setFixedSize(DialogUnitsX(135), DialogUnitsY(113));
+    const DialogUnits units(font());
+    setFixedSize(units.X(135), units.Y(113));
 
-    list_->setGeometry(DialogUnitsRect(7, 7, 120, 75));
+    list_->setGeometry(units.Rect(7, 7, 120, 75));
     list_->setHorizontalHeaderLabels({QStringLiteral("Lng"), QStringLiteral("File")});
     list_->horizontalHeader()->hide();
     list_->verticalHeader()->hide();
@@ -48,7 +49,7 @@ LngDlg::LngDlg(const std::filesystem::path& languageFolder, std::filesystem::pat
         list_->setItem(row, 1, new QTableWidgetItem(ToQString(language.fileName)));
     }
 
-    okButton_->setGeometry(DialogUnitsRect(42, 88, 50, 14));
+    okButton_->setGeometry(units.Rect(42, 88, 50, 14));
     okButton_->setDefault(true);
     okButton_->setEnabled(false);
 

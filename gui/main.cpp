@@ -7,6 +7,7 @@
 #include "app/system_instruments.h"
 #include "fs/file_ops.h"
 #include "gui/main_window.h"
+#include "gui/painting_clock.h"
 #include "gui/qt_transfer_ui.h"
 #include "locale/program_folder.h"
 #include "locale/settings_file.h"
@@ -17,13 +18,15 @@
 
 namespace {
 
-std::unique_ptr<wl::IInstrumentSources> ChooseInstruments(bool demo, bool serial) {
+std::unique_ptr<wl::IInstrumentSources> ChooseInstruments(bool demo, bool serial,
+                                                          wl::Clock& clock) {
     if (!demo) {
         // The serial link follows the settings wayload-cli has: WAYLOAD_DRIVER and WAYLOAD_PORT.
-        return std::make_unique<wl::SystemInstruments>(wl::SerialSettingsFromEnvironment());
+        return std::make_unique<wl::SystemInstruments>(wl::SerialSettingsFromEnvironment(), clock);
     }
     return std::make_unique<wl::DemoInstruments>(
-        serial ? wl::DemoInstrument::kSerial : wl::DemoInstrument::kAnalyzer, wl::DemoDataFolder());
+        serial ? wl::DemoInstrument::kSerial : wl::DemoInstrument::kAnalyzer, wl::DemoDataFolder(),
+        clock);
 }
 
 }  // namespace
@@ -50,8 +53,10 @@ int main(int argc, char** argv) {
     options.addOption(serial);
     options.process(application);
 
-    const auto instruments = ChooseInstruments(options.isSet(demo), options.isSet(serial));
-    QtTransferUi ui(nullptr, ProgramClock());
+    // The windows keep painting while the serial link waits during a transfer.
+    PaintingClock clock;
+    const auto instruments = ChooseInstruments(options.isSet(demo), options.isSet(serial), clock);
+    QtTransferUi ui(nullptr, clock);
     TransferSequences transfers(ui, instruments->instrument(), GetTempFolderPath());
     CWayloadDlg window(
         instruments->serial(), instruments->drives(), transfers,

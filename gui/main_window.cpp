@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "gui/dialog_units.h"
+#include "gui/info_window.h"
 #include "gui/lng_dlg.h"
 #include "gui/pictures/window_icon.h"
 #include "gui/qt_text.h"
@@ -19,18 +20,20 @@ CWayloadDlg::CWayloadDlg(ISerialLink& serial, IDriveLister& drives, ITransferHoo
     : QDialog(parent),
       languages_(languages),
       controller_(*this, serial, drives, transfers, std::move(languages)),
-      removals_([this](const DeviceNotice& notice) { controller_.OnDeviceChange(&notice); }),
+      removals_([this](const DeviceNotice& notice) { OnDeviceNotice(notice); }),
       pcToInstrument_(new CImageButton(this)),
       instrumentToPc_(new CImageButton(this)),
       statusLine_(new QLabel(this)) {
-    setWindowTitle(ToQString(StringTable().AppTitle));
+    setWindowTitle(ToWindowTitle(StringTable().AppTitle));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint);
     statusLine_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The status line carries texts of language files and instrument names: shown literally.
+    statusLine_->setTextFormat(Qt::PlainText);
     PlaceControls();
     connect(pcToInstrument_, &QPushButton::clicked, this, [this] { controller_.OnPC2I(); });
     connect(instrumentToPc_, &QPushButton::clicked, this, [this] { controller_.OnI2PC(); });
-    connect(&timer_, &QTimer::timeout, this, [this] { controller_.OnTimer(); });
+    connect(&timer_, &QTimer::timeout, this, [this] { OnTick(); });
     connect(this, &QDialog::finished, this, [this] { Destroy(); });
 }
 
@@ -39,15 +42,38 @@ CWayloadDlg::~CWayloadDlg() {
 }
 
 void CWayloadDlg::PlaceControls() {
+    const DialogUnits units(font());
     const int top = menuBar_ ? menuBar_->sizeHint().height() : 0;
-    pcToInstrument_->setGeometry(DialogUnitsRect(7, 6, 77, 43).translated(0, top));
-    instrumentToPc_->setGeometry(DialogUnitsRect(91, 6, 75, 43).translated(0, top));
-    statusLine_->setGeometry(DialogUnitsRect(7, 53, 159, 8).translated(0, top));
-    const QSize client = DialogUnitsRect(0, 0, 173, 80).size();
+    pcToInstrument_->setGeometry(units.Rect(7, 6, 77, 43).translated(0, top));
+    instrumentToPc_->setGeometry(units.Rect(91, 6, 75, 43).translated(0, top));
+    statusLine_->setGeometry(units.Rect(7, 53, 159, 8).translated(0, top));
+    const QSize client = units.Rect(0, 0, 173, 80).size();
     if (menuBar_) {
         menuBar_->setGeometry(0, 0, client.width(), top);
     }
     setFixedSize(client.width(), client.height() + top);
+}
+
+void CWayloadDlg::OnTick() {
+    // While a transfer's strip is open the transfer holds the instruments: the tick waits, so
+    // that the serial link is never probed from two places at once.
+    if (CMyInfoWindow::openCount() > 0) {
+        return;
+    }
+    // Notices that came while a strip was open are taken now, in their order.
+    const std::vector<DeviceNotice> notices = std::exchange(deferredNotices_, {});
+    for (const DeviceNotice& notice : notices) {
+        controller_.OnDeviceChange(&notice);
+    }
+    controller_.OnTimer();
+}
+
+void CWayloadDlg::OnDeviceNotice(const DeviceNotice& notice) {
+    if (CMyInfoWindow::openCount() > 0) {
+        deferredNotices_.push_back(notice);
+        return;
+    }
+    controller_.OnDeviceChange(&notice);
 }
 
 void CWayloadDlg::Initialise() {
@@ -94,11 +120,11 @@ void CWayloadDlg::EnableButtons(bool enabled) {
 }
 
 void CWayloadDlg::SetStatusText(const std::u16string& text) {
-    statusLine_->setText(ToQString(text));
+    statusLine_->setText(ToShownText(text));
 }
 
 void CWayloadDlg::SetTitle(const std::u16string& title) {
-    setWindowTitle(ToQString(title));
+    setWindowTitle(ToWindowTitle(title));
 }
 
 void CWayloadDlg::SetIcons(int largeIcon, int smallIcon) {
@@ -114,9 +140,9 @@ void CWayloadDlg::InstallMenuBar(const std::u16string& caption,
                                  const std::vector<LanguageMenuItem>& items) {
     DeleteMenuBar();
     menuBar_ = new QMenuBar(this);
-    languageMenu_ = menuBar_->addMenu(ToQString(caption));
+    languageMenu_ = menuBar_->addMenu(ToActionText(caption));
     for (const LanguageMenuItem& item : items) {
-        QAction* action = languageMenu_->addAction(ToQString(item.text));
+        QAction* action = languageMenu_->addAction(ToActionText(item.text));
         const int command = item.command;
         connect(action, &QAction::triggered, this,
                 [this, command] { controller_.OnLanguageCommand(command); });
@@ -127,7 +153,7 @@ void CWayloadDlg::InstallMenuBar(const std::u16string& caption,
 
 void CWayloadDlg::SetMenuBarCaption(const std::u16string& caption) {
     if (languageMenu_) {
-        languageMenu_->setTitle(ToQString(caption));
+        languageMenu_->setTitle(ToActionText(caption));
     }
 }
 

@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QTimer>
 #include <optional>
+#include <vector>
 
 #include "app/main_window_controller.h"
 #include "gui/image_button.h"
@@ -57,6 +58,8 @@ class CWayloadDlg final : public QDialog, public IMainWindowPort {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    void OnTick();
+    void OnDeviceNotice(const DeviceNotice& notice);
     CImageButton& Button(PictureButton button);
     void PlaceControls();
     void Destroy();
@@ -71,6 +74,8 @@ class CWayloadDlg final : public QDialog, public IMainWindowPort {
     QMenuBar* menuBar_ = nullptr;
     QMenu* languageMenu_ = nullptr;
     bool destroyed_ = false;
+    // Removal notices that came while a transfer held the instruments.
+    std::vector<DeviceNotice> deferredNotices_;
 };
 
 }  // namespace wl

@@ -1,5 +1,7 @@
 #include "gui/qt_text.h"
 
+#include <QTextDocument>
+
 namespace wl {
 
 QString ToQString(std::u16string_view text) {
@@ -16,6 +18,23 @@ QString ToShownText(std::u16string_view text) {
     QString shown = ToQString(text);
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     return shown;
+}
+
+QString ToActionText(std::u16string_view text) {
+    QString shown = ToQString(text);
+    shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    return shown;
+}
+
+QString ToWindowTitle(std::u16string_view text) {
+    QString shown = ToQString(text);
+    // Qt shows "[*][*]" as one literal "[*]".
+    shown.replace(QStringLiteral("[*]"), QStringLiteral("[*][*]"));
+    return shown;
+}
+
+QString ToToolTip(std::u16string_view text) {
+    return Qt::convertFromPlainText(ToQString(text), Qt::WhiteSpaceNoWrap);
 }
 
 }  // namespace wl

@@ -52,9 +52,11 @@ std::optional<std::filesystem::path> QtTransferUi::ChooseFileToSave(const FileFi
 
 MessageAnswer QtTransferUi::ShowMessage(const Message& message) {
     const bool question = message.buttons == MessageButtons::kYesNo;
-    QMessageBox box(IconOf(message.icon), ToQString(message.caption), ToShownText(message.text),
+    QMessageBox box(IconOf(message.icon), ToWindowTitle(message.caption), ToShownText(message.text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     message.owned ? owner_.data() : nullptr);
+    // Names from a drive or a container are shown as they are, never as rich text.
+    box.setTextFormat(Qt::PlainText);
     const int answer = box.exec();
     if (!question) {
         return MessageAnswer::kOk;

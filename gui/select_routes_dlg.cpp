@@ -17,6 +17,9 @@ namespace {
 constexpr int kCheckColumn = 0;
 constexpr int kNameColumn = 1;
 constexpr int kKindColumn = 2;
+// The dialog's template, in dialog units.
+constexpr int kTemplateWidth = 205;
+constexpr int kTemplateHeight = 190;
 
 }  // namespace
 
@@ -58,12 +61,10 @@ void CheckBoxHeader::paintSection(QPainter* painter, const QRect& rect, int logi
 CSelectRoutesDlg::CSelectRoutesDlg(std::vector<RouteEntry>& routes, QWidget* parent)
     : QDialog(parent), selection_(routes, this) {
     const strBDL& texts = StringTable();
-    setWindowTitle(ToQString(texts.TitleSelectRouteDlg));
+    setWindowTitle(ToWindowTitle(texts.TitleSelectRouteDlg));
     setModal(true);
-    setFixedSize(DialogUnitsX(205), DialogUnitsY(190));
 
     list_ = new QTableWidget(this);
-    list_->setGeometry(DialogUnitsRect(7, 7, 191, 156));
     header_ = new CheckBoxHeader(list_);
     list_->setHorizontalHeader(header_);
     list_->verticalHeader()->hide();
@@ -74,18 +75,50 @@ CSelectRoutesDlg::CSelectRoutesDlg(std::vector<RouteEntry>& routes, QWidget* par
     list_->setShowGrid(true);
     list_->setWordWrap(false);
 
-    ok_ = new QPushButton(ToQString(texts.BtnOK), this);
-    ok_->setGeometry(DialogUnitsRect(47, 169, 50, 14));
+    ok_ = new QPushButton(ToActionText(texts.BtnOK), this);
     ok_->setDefault(true);
-    cancel_ = new QPushButton(ToQString(texts.BtnCANCEL), this);
-    cancel_->setGeometry(DialogUnitsRect(104, 169, 50, 14));
+    cancel_ = new QPushButton(ToActionText(texts.BtnCANCEL), this);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+
+    // The template's size is the smallest; the user may enlarge the dialog to read long names.
+    const DialogUnits units(font());
+    setMinimumSize(units.X(kTemplateWidth), units.Y(kTemplateHeight));
+    resize(minimumSize());
+    PlaceControls();
 
     FillList();
     connect(list_, &QTableWidget::itemChanged, this, &CSelectRoutesDlg::OnListItemChanged);
     connect(header_, &CheckBoxHeader::itemChanged, this, &CSelectRoutesDlg::OnHeaderItemChanged);
     selection_.OnRowsInserted();
+}
+
+void CSelectRoutesDlg::PlaceControls() {
+    // The template's margins and button row, kept at every size: the list takes what is left.
+    const DialogUnits units(font());
+    const int width = this->width();
+    const int height = this->height();
+    list_->setGeometry(units.X(7), units.Y(7), width - units.X(kTemplateWidth - 191),
+                       height - units.Y(kTemplateHeight - 156));
+    // The buttons keep their template places, moved by half of what the dialog grew.
+    const int shift = (width - units.X(kTemplateWidth)) / 2;
+    const int buttonsTop = height - units.Y(kTemplateHeight - 169);
+    ok_->setGeometry(shift + units.X(47), buttonsTop, units.X(50), units.Y(14));
+    cancel_->setGeometry(shift + units.X(104), buttonsTop, units.X(50), units.Y(14));
+    FitColumns();
+}
+
+void CSelectRoutesDlg::FitColumns() {
+    // The columns follow the list's width by the template's rule; negative widths are 0.
+    const auto columns = RouteColumns(list_->width());
+    for (size_t i = 0; i < columns.size() && static_cast<int>(i) < list_->columnCount(); ++i) {
+        list_->setColumnWidth(static_cast<int>(i), std::max(0, columns[i].width));
+    }
+}
+
+void CSelectRoutesDlg::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    PlaceControls();
 }
 
 void CSelectRoutesDlg::FillList() {
@@ -96,9 +129,7 @@ void CSelectRoutesDlg::FillList() {
         titles.append(ToQString(column.title));
     }
     list_->setHorizontalHeaderLabels(titles);
-    for (size_t i = 0; i < columns.size(); ++i) {
-        list_->setColumnWidth(static_cast<int>(i), std::max(0, columns[i].width));
-    }
+    FitColumns();
     header_->setChecked(selection_.headerOn());
 
     list_->setRowCount(static_cast<int>(selection_.rowCount()));
@@ -111,6 +142,8 @@ void CSelectRoutesDlg::FillList() {
         list_->setItem(at, kCheckColumn, check);
         auto* name = new QTableWidgetItem(ToQString(entry.name));
         name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
+        // A name wider than its column is shown whole here.
+        name->setToolTip(ToToolTip(entry.name));
         list_->setItem(at, kNameColumn, name);
         auto* kind = new QTableWidgetItem(ToQString(KindText(entry.kind)));
         kind->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);

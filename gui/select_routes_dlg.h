@@ -52,7 +52,12 @@ class CSelectRoutesDlg : public QDialog, private RouteListControl {
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    void PlaceControls();
+    void FitColumns();
     void WriteTick(size_t row, bool ticked) override;
     void WriteHeaderCheck(bool on) override;
     void OnListItemChanged(QTableWidgetItem* item);

@@ -8,9 +8,11 @@
 #include <QApplication>
 #include <QFontMetrics>
 #include <QImage>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 #include <QWindow>
 #include <memory>
 
@@ -151,7 +153,9 @@ TEST(InfoWindow, TextIsCentredOrStartsTopLeft) {
     EXPECT_LE(topLeftInk.left(), kFrame + 7);
     EXPECT_GE(topLeftInk.top(), kFrame + 5);
     EXPECT_LE(topLeftInk.top(), kFrame + 5 + LineHeight() / 2);
-    EXPECT_EQ(topLeftInk.width(), centredInk.width());
+    // The same line, placed elsewhere: antialiasing at another fraction of a pixel may widen
+    // its ink by one.
+    EXPECT_NEAR(topLeftInk.width(), centredInk.width(), 1);
 }
 
 TEST(InfoWindow, RepaintsAtMostOnceIn50Milliseconds) {
@@ -190,7 +194,9 @@ TEST(InfoWindow, RepaintsAtMostOnceIn50Milliseconds) {
     EXPECT_EQ(strip.paintCount(), opened + 3);
 }
 
-TEST(InfoWindow, HoldsTheMouseWhileItLives) {
+// Clicks on the main window's buttons start nothing while the strip exists: it is modal for the
+// program. It grabs nothing, so other programs and the transfer's questions keep the pointer.
+TEST(InfoWindow, IsModalForTheProgramAndGrabsNothing) {
     QWidget owner;
     owner.resize(400, 300);
     auto* button = new QPushButton("Upload", &owner);
@@ -203,12 +209,22 @@ TEST(InfoWindow, HoldsTheMouseWhileItLives) {
 
     test::VirtualClock clock;
     auto strip = std::make_unique<CMyInfoWindow>(&owner, clock, u"", u"", true);
-    EXPECT_EQ(QWidget::mouseGrabber(), strip.get());
+    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(CMyInfoWindow::openCount(), 1);
     QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, onButton);
     EXPECT_EQ(clicks, 0);
 
+    // A question asked while the strip is open takes clicks.
+    QMessageBox question(QMessageBox::Question, "Tarvek Trailpack", "Overwrite?",
+                         QMessageBox::Yes | QMessageBox::No, &owner);
+    QTimer::singleShot(0, [&] {
+        QPushButton* yes = qobject_cast<QPushButton*>(question.button(QMessageBox::Yes));
+        QTest::mouseClick(yes, Qt::LeftButton);
+    });
+    EXPECT_EQ(question.exec(), QMessageBox::Yes);
+
     strip.reset();
-    EXPECT_EQ(QWidget::mouseGrabber(), nullptr);
+    EXPECT_EQ(CMyInfoWindow::openCount(), 0);
     QTest::mouseClick(owner.windowHandle(), Qt::LeftButton, {}, onButton);
     EXPECT_EQ(clicks, 1);
 }

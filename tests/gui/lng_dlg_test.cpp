@@ -2,6 +2,8 @@
 
 #include "gui/lng_dlg.h"
 
+#include "gui/dialog_units.h"
+
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
@@ -83,11 +85,12 @@ TEST_F(LngDlgTest, ShowsEachLanguageFileInARow) {
 TEST_F(LngDlgTest, IsLaidOutInDialogUnits) {
     LngDlg dialog(languages_, settings_);
     QTableWidget& list = ListOf(dialog);
-    EXPECT_EQ(dialog.size(), QSize(203, 184));
-    EXPECT_EQ(list.geometry(), QRect(11, 11, 180, 122));
-    EXPECT_EQ(list.columnWidth(0), 90);
-    EXPECT_EQ(list.columnWidth(1), 86);
-    EXPECT_EQ(OkOf(dialog).geometry(), QRect(63, 143, 75, 23));
+    const DialogUnits units(dialog.font());
+    EXPECT_EQ(dialog.size(), units.Rect(0, 0, 135, 113).size());
+    EXPECT_EQ(list.geometry(), units.Rect(7, 7, 120, 75));
+    EXPECT_EQ(list.columnWidth(0), list.width() / 2);
+    EXPECT_EQ(list.columnWidth(1), list.width() / 2 - 4);
+    EXPECT_EQ(OkOf(dialog).geometry(), units.Rect(42, 88, 50, 14));
     EXPECT_TRUE(list.horizontalHeader()->isHidden());
     EXPECT_TRUE(list.verticalHeader()->isHidden());
     EXPECT_EQ(list.horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);

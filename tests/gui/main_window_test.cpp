@@ -11,7 +11,9 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
+#include "gui/dialog_units.h"
 #include "gui/lng_dlg.h"
 #include "gui/qt_text.h"
 #include "locale/settings_file.h"
@@ -105,22 +107,59 @@ TEST_F(MainWindowTest, AsksForTheLanguageBeforeTheWindowShowsOnTheFirstRunOnly) 
     EXPECT_EQ(again.windowTitle(), "Tarvek Trailpack");
 }
 
-TEST_F(MainWindowTest, IsLaidOutLikeItsTemplateWithTitleMenuAndStatus) {
-    CWayloadDlg& w = ShownWindow();
-    EXPECT_EQ(w.windowTitle(), "Tarvek Trailpack v1.8.1");
-    ASSERT_NE(w.menuBar(), nullptr);
-    const int top = w.menuBar()->height();
-    EXPECT_EQ(w.size(), QSize(260, 130 + top));
-    EXPECT_EQ(w.pcToInstrumentButton().geometry(), QRect(11, 10 + top, 116, 70));
-    EXPECT_EQ(w.instrumentToPcButton().geometry(), QRect(137, 10 + top, 113, 70));
-    EXPECT_EQ(w.statusLine().text(), "Connect instrument...");
-    QMenu* languages = w.menuBar()->actions().at(0)->menu();
-    ASSERT_NE(languages, nullptr);
-    ASSERT_EQ(languages->actions().size(), 2);
-    EXPECT_EQ(languages->actions().at(0)->text(), "Deutsch");
-    EXPECT_EQ(languages->actions().at(1)->text(), "English");
-    EXPECT_FALSE(w.windowIcon().isNull());
-    EXPECT_TRUE(test::SaveGrab(w, "main_window_no_instrument"));
+// The template's places in dialog units of the window's font, below the menu bar: at the
+// default font and at a large one, the status line holds its line whole.
+TEST_F(MainWindowTest, IsLaidOutLikeItsTemplateInItsFontWithTitleMenuAndStatus) {
+    const QFont defaultFont = QApplication::font();
+    QFont large = defaultFont;
+    large.setPixelSize(24);
+    for (const QFont& font : {defaultFont, large}) {
+        QApplication::setFont(font);
+        CWayloadDlg& w = ShownWindow();
+        const DialogUnits units(w.font());
+        EXPECT_EQ(w.windowTitle(), "Tarvek Trailpack v1.8.1");
+        ASSERT_NE(w.menuBar(), nullptr);
+        const int top = w.menuBar()->height();
+        EXPECT_EQ(w.size(), units.Rect(0, 0, 173, 80).size() + QSize(0, top));
+        EXPECT_EQ(w.pcToInstrumentButton().geometry(), units.Rect(7, 6, 77, 43).translated(0, top));
+        EXPECT_EQ(w.instrumentToPcButton().geometry(),
+                  units.Rect(91, 6, 75, 43).translated(0, top));
+        EXPECT_EQ(w.statusLine().geometry(), units.Rect(7, 53, 159, 8).translated(0, top));
+        EXPECT_GE(w.statusLine().height(), QFontMetrics(w.statusLine().font()).height());
+        EXPECT_EQ(w.statusLine().text(), "Connect instrument...");
+        QMenu* languages = w.menuBar()->actions().at(0)->menu();
+        ASSERT_NE(languages, nullptr);
+        ASSERT_EQ(languages->actions().size(), 2);
+        EXPECT_EQ(languages->actions().at(0)->text(), "Deutsch");
+        EXPECT_EQ(languages->actions().at(1)->text(), "English");
+        EXPECT_FALSE(w.windowIcon().isNull());
+        EXPECT_TRUE(test::SaveGrab(
+            w, font == large ? "main_window_large_font" : "main_window_no_instrument"));
+        window.reset();
+    }
+    QApplication::setFont(defaultFont);
+}
+
+// Texts from language files are shown as they are: no rich text in the status line, no shortcut
+// mark in the menu, no placeholder in the title.
+TEST_F(MainWindowTest, ShowsTextsOfLanguageFilesLiterally) {
+    test::WriteFile(folder / "languages/odd.lng",
+                    "[Language]\nThisLang=R&D\n[strBDL]\nAppTitle=Tarvek [*] Trailpack\n"
+                    "ConnectInstrument=<img src=missing.png><b>Connect</b>\n");
+    EXPECT_TRUE(SaveLanguageSetting(settings, u"odd.lng"));
+    CWayloadDlg& w = Window();
+    w.Initialise();
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const QString status = "<img src=missing.png><b>Connect</b>";
+    EXPECT_EQ(w.statusLine().text(), status);
+    // As plain text the label needs the width of every character; as rich text far less.
+    EXPECT_GE(w.statusLine().sizeHint().width(),
+              QFontMetrics(w.statusLine().font()).horizontalAdvance(status));
+    EXPECT_EQ(w.windowHandle()->title(), "Tarvek [*] Trailpack v1.8.1");
+    QAction* odd = w.menuBar()->actions().at(0)->menu()->actions().at(2);
+    EXPECT_EQ(odd->text(), "R&&D");
+    EXPECT_TRUE(QKeySequence::mnemonic(odd->text()).isEmpty());
 }
 
 TEST_F(MainWindowTest, PollsAndShowsTheAnalyzerFoundWithItsPictures) {

@@ -8,9 +8,11 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
+#include <QTextDocumentFragment>
 #include <QTimer>
 #include <vector>
 
+#include "gui/dialog_units.h"
 #include "tests/gui/grab_folder.h"
 
 namespace wl {
@@ -70,7 +72,11 @@ TEST(SelectRoutesDlg, OpensWithRoutesTickedUnderAnAllColumn) {
     ShownDialog shown(routes);
     CSelectRoutesDlg& dialog = shown.dialog;
     EXPECT_EQ(dialog.windowTitle(), "Select Routes");
-    EXPECT_EQ(dialog.size(), QSize(308, 309));
+    const DialogUnits units(dialog.font());
+    EXPECT_EQ(dialog.size(), units.Rect(0, 0, 205, 190).size());
+    EXPECT_EQ(dialog.list()->geometry(), units.Rect(7, 7, 191, 156));
+    EXPECT_EQ(dialog.okButton()->geometry(), units.Rect(47, 169, 50, 14));
+    EXPECT_EQ(dialog.cancelButton()->geometry(), units.Rect(104, 169, 50, 14));
     EXPECT_TRUE(dialog.okButton()->isDefault());
     EXPECT_EQ(dialog.okButton()->text(), "OK");
     EXPECT_EQ(dialog.cancelButton()->text(), "Cancel");
@@ -88,6 +94,42 @@ TEST(SelectRoutesDlg, OpensWithRoutesTickedUnderAnAllColumn) {
     EXPECT_EQ(Ticks(dialog), std::vector<bool>({true, false, true, false}));
     EXPECT_FALSE(dialog.header()->isChecked());
     EXPECT_FALSE(RouteSelection::echoPending());
+}
+
+// Names that do not fit their column: each is shown whole in its tooltip (literally, whatever it
+// holds), and the dialog can be enlarged, the columns following the width rule.
+TEST(SelectRoutesDlg, LongNamesShowWholeInTooltipsAndTheDialogGrows) {
+    std::vector<RouteEntry> routes = {Analyzer(u"North hall fans 2026-12-09", u"/d/9"),
+                                      Analyzer(u"North hall fans 2026-12-10", u"/d/10"),
+                                      Route(u"<b>x</b> & y", u"/r/x")};
+    ShownDialog shown(routes);
+    CSelectRoutesDlg& dialog = shown.dialog;
+    QTableWidget& list = *dialog.list();
+    for (int row = 0; row < list.rowCount(); ++row) {
+        const QString name = list.item(row, 1)->text();
+        // Rich text with the name escaped: it shows the characters as they are.
+        EXPECT_EQ(QTextDocumentFragment::fromHtml(list.item(row, 1)->toolTip()).toPlainText(),
+                  name);
+    }
+    EXPECT_EQ(list.item(2, 1)->text(), "<b>x</b> & y");
+
+    // The buttons keep the template's margins on either side, give or take a pixel.
+    const auto marginsApart = [&] {
+        return (dialog.width() - dialog.cancelButton()->geometry().right()) -
+               dialog.okButton()->geometry().left();
+    };
+    const int apartBefore = marginsApart();
+    const QSize before = dialog.size();
+    dialog.resize(before.width() + 300, before.height() + 100);
+    QTest::qWait(1);
+    EXPECT_EQ(list.width(), dialog.width() - DialogUnits(dialog.font()).X(14));
+    EXPECT_EQ(list.columnWidth(1), (list.width() - 55) / 3 * 2);
+    EXPECT_EQ(list.columnWidth(2), (list.width() - 55) / 3);
+    EXPECT_GT(list.columnWidth(1),
+              QFontMetrics(list.font()).horizontalAdvance("North hall fans 2026-12-09"));
+    EXPECT_EQ(dialog.okButton()->geometry().bottom(), dialog.cancelButton()->geometry().bottom());
+    EXPECT_NEAR(marginsApart(), apartBefore, 1);
+    EXPECT_TRUE(test::SaveGrab(dialog, "select_routes_enlarged"));
 }
 
 TEST(SelectRoutesDlg, HeaderStartsFromTheRowsOfOneKind) {

@@ -17,6 +17,7 @@
 #include "app/demo_instruments.h"
 #include "common/utf16.h"
 #include "container/container_file.h"
+#include "gui/info_window.h"
 #include "gui/main_window.h"
 #include "gui/qt_transfer_ui.h"
 #include "gui/select_routes_dlg.h"
@@ -165,6 +166,60 @@ TEST_F(WindowTransfer, UploadsIntoTheDemoAnalyzerAskingBeforeAnOverwrite) {
     EXPECT_EQ(test::ReadFile(routes / "Cooling pumps/route.dat"),
               "ROUTE Cooling pumps\nPOINTS 9\n");
     EXPECT_FALSE(std::filesystem::exists(routes / "Cooling pumps/points"));
+}
+
+// While the strip is open, the question about a route named with markup shows the name as it is,
+// takes the user's click, and the main window's buttons start nothing meanwhile.
+TEST_F(WindowTransfer, AQuestionDuringTheStripShowsTheNameLiterallyAndBlocksTheMainWindow) {
+    const std::u16string name = u"<font color=red size=6>Hot";
+    const std::filesystem::path routes = demo.analyzerRoot() / "TKBRoute";
+    test::WriteFile(routes / *Utf16ToPath(name) / "route.dat", "old");
+    test::WriteFile(folder / "new/route.dat", "new");
+    {
+        BDL::ContainerFile container;
+        ASSERT_TRUE(container.Create(folder / "hot.rdi"));
+        std::u16string error;
+        ASSERT_NE(container.AddFolder(name, 1, folder / "new", nullptr, 0, 100, error), nullptr);
+        int cause = 0;
+        ASSERT_TRUE(container.Finish(cause));
+        ASSERT_TRUE(container.Close());
+    }
+    ShowWindow();
+
+    int dialogsWhileAsked = 0;
+    WhenModal<QFileDialog>([&](QFileDialog& dialog) { TypeFileName(dialog, folder / "hot.rdi"); });
+    WhenModal<QMessageBox>([&](QMessageBox& box) {
+        EXPECT_EQ(CMyInfoWindow::openCount(), 1);
+        const QString shown =
+            "Overwrite following route '<font color=red size=6>Hot' in instrument?";
+        EXPECT_EQ(box.text(), shown);
+        auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+        ASSERT_NE(label, nullptr);
+        // As rich text the name would be drawn large and red; as plain text no pixel is red.
+        const QImage drawn = label->grab().toImage();
+        int red = 0;
+        for (int y = 0; y < drawn.height(); ++y) {
+            for (int x = 0; x < drawn.width(); ++x) {
+                const QColor c = drawn.pixelColor(x, y);
+                red += c.red() > 180 && c.green() < 90 && c.blue() < 90 ? 1 : 0;
+            }
+        }
+        EXPECT_EQ(red, 0);
+        // A click on the main window's other button starts no second transfer.
+        // Through the window system, as a real click comes, where the modality is applied.
+        CImageButton& other = window.instrumentToPcButton();
+        QTest::mouseClick(window.windowHandle(), Qt::LeftButton, {},
+                          other.mapTo(&window, other.rect().center()));
+        dialogsWhileAsked = QApplication::activeModalWidget() == &box ? 0 : 1;
+        QTest::mouseClick(box.button(QMessageBox::Yes), Qt::LeftButton);
+        WhenModal<QMessageBox>(
+            [](QMessageBox& closing) { closing.button(QMessageBox::Ok)->click(); });
+    });
+    QTest::mouseClick(&window.pcToInstrumentButton(), Qt::LeftButton);
+
+    EXPECT_EQ(dialogsWhileAsked, 0);
+    EXPECT_EQ(test::ReadFile(routes / *Utf16ToPath(name) / "route.dat"), "new");
+    EXPECT_EQ(CMyInfoWindow::openCount(), 0);
 }
 
 }  // namespace
