@@ -5,6 +5,7 @@
 #include "app/button_pictures.h"
 #include "app/instrument_names.h"
 #include "fs/file_ops.h"
+#include "locale/language.h"
 #include "locale/settings_file.h"
 #include "locale/string_table.h"
 
@@ -102,7 +103,7 @@ void MainWindowController::BuildLanguageMenu() {
             {entry.displayName, kFirstLanguageCommand + static_cast<int>(items.size())});
         // Exact comparison: a stored name in another letter case loads nothing.
         if (entry.fileName == current) {
-            StringTable().LoadFromFile(entry.path);
+            LoadLanguage(entry.path);
         }
         languages_.push_back(std::move(entry));
     }
@@ -118,7 +119,7 @@ bool MainWindowController::OnLanguageCommand(int command) {
     }
     const LanguageEntry& entry = languages_[static_cast<size_t>(n)];
     SaveLanguageSetting(setup_.settingsFile, entry.fileName);
-    StringTable().LoadFromFile(entry.path);
+    LoadLanguage(entry.path);
     UpdateWindowTitle();
     if (menuBarInstalled_) {
         window_.SetMenuBarCaption(StringTable().Language);

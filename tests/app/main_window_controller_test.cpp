@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "locale/language.h"
+#include "locale/program_texts.h"
 #include "locale/settings_file.h"
 #include "locale/string_table.h"
 #include "tests/app/fake_mounts.h"
@@ -31,8 +33,8 @@ class RecordingTransfers : public ITransferHooks {
 class MainWindowControllerTest : public testing::Test {
   protected:
     ~MainWindowControllerTest() override {
-        // The table is the program's one table: leave it as the next test expects it.
-        StringTable().LoadFromFile(folder / "none.lng");
+        // The texts are the program's one set: leave them as the next test expects them.
+        LoadLanguage(folder / "none.lng");
     }
 
     MainWindowController& Controller(std::optional<ProgramVersion> version = ProgramVersion{2, 3,
@@ -193,7 +195,7 @@ TEST_F(MainWindowControllerTest, TheMenuListsNamedLanguagesAndEachCommandLoadsIt
     test::WriteFile(folder / "languages/b.lng",
                     "[Language]\nThisLang=Deutsch\n[strBDL]\nLanguage=Sprache\nAppTitle=Pack\n"
                     "ConnectInstrument=Instrument anschlie\xc3\x9f"
-                    "en...\n");
+                    "en...\n[Wayload]\nNoAnalyzerConnected=Kein Analysator.\n");
     test::WriteFile(folder / "languages/c.lng",
                     "[Language]\nThisLang=Fran\xc3\xa7"
                     "ais\n[strBDL]\nLanguage=Langue\n");
@@ -210,8 +212,11 @@ TEST_F(MainWindowControllerTest, TheMenuListsNamedLanguagesAndEachCommandLoadsIt
                                            "en...",
                                            "redraw menu bar"));
     EXPECT_EQ(GetLanguageFileName(folder / "wayload.ini"), u"b.lng");
+    // The program's own texts come from the same file.
+    EXPECT_EQ(ProgramTextTable().NoAnalyzerConnected, u"Kein Analysator.");
 
     EXPECT_TRUE(c.OnLanguageCommand(10001));
+    EXPECT_EQ(ProgramTextTable().NoAnalyzerConnected, u"No analyzer is connected.");
     EXPECT_EQ(window.menuCaption, u"Langue");
     EXPECT_EQ(window.status, u"Connect instrument...");
     EXPECT_EQ(window.title, u"Tarvek Trailpack v2.3");
