@@ -98,15 +98,18 @@ void MainWindowController::UpdateWindowTitle() {
 void MainWindowController::BuildLanguageMenu() {
     const std::u16string current = GetLanguageFileName(setup_.settingsFile);
     std::vector<LanguageMenuItem> items;
+    std::optional<std::filesystem::path> chosen;
     for (LanguageEntry& entry : ListLanguagesForMenu(setup_.languageFolder)) {
         items.push_back(
             {entry.displayName, kFirstLanguageCommand + static_cast<int>(items.size())});
         // Exact comparison: a stored name in another letter case loads nothing.
         if (entry.fileName == current) {
-            LoadLanguage(entry.path);
+            chosen = entry.path;
         }
         languages_.push_back(std::move(entry));
     }
+    // Without a file the texts stay the built-in ones, and the window's own follow them.
+    window_.ApplyLocale(chosen ? LoadLanguage(*chosen) : std::u16string(kBuiltInLocale));
     UpdateWindowTitle();
     window_.InstallMenuBar(StringTable().Language, items);
     menuBarInstalled_ = true;
@@ -119,7 +122,7 @@ bool MainWindowController::OnLanguageCommand(int command) {
     }
     const LanguageEntry& entry = languages_[static_cast<size_t>(n)];
     SaveLanguageSetting(setup_.settingsFile, entry.fileName);
-    LoadLanguage(entry.path);
+    window_.ApplyLocale(LoadLanguage(entry.path));
     UpdateWindowTitle();
     if (menuBarInstalled_) {
         window_.SetMenuBarCaption(StringTable().Language);
