@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,6 +51,11 @@ struct LoadCase {
     std::u16string ProgramTexts::*member;
     std::u16string expected;
 };
+
+// Named in test listings by its name, not by its bytes.
+void PrintTo(const LoadCase& loadCase, std::ostream* out) {
+    *out << loadCase.name;
+}
 
 class ProgramTextsLoadTest : public testing::TestWithParam<LoadCase> {
   protected:
