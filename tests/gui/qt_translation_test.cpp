@@ -95,21 +95,12 @@ TEST_F(QtTranslationTest, EachLanguageReplacesTheOneBefore) {
         QtTexts texts;
     };
     const QtTexts english{"Yes", "No", "Save", "Open"};
+    const QtTexts german{"Ja", "Nein", "Speichern", QStringLiteral("\u00d6ffnen")};
     const Step steps[] = {
-        {"de",
-         true,
-         "de_DE",
-         {"Ja", "Nein", "Speichern",
-          QString::fromUtf8("\xc3\x96"
-                            "ffnen")}},
+        {"de", true, "de_DE", german},
         // Qt's texts are English already: its English translation is empty and is not taken.
         {"en", false, "en_US", english},
-        {"de_AT",
-         true,
-         "de_AT",
-         {"Ja", "Nein", "Speichern",
-          QString::fromUtf8("\xc3\x96"
-                            "ffnen")}},
+        {"de_AT", true, "de_AT", german},
         // Icelandic has no translation of Qt's: its texts are the built-in English ones.
         {"is", false, "is_IS", english},
     };
