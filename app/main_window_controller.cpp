@@ -5,6 +5,7 @@
 #include "app/button_pictures.h"
 #include "app/instrument_names.h"
 #include "fs/file_ops.h"
+#include "locale/language.h"
 #include "locale/settings_file.h"
 #include "locale/string_table.h"
 
@@ -97,15 +98,18 @@ void MainWindowController::UpdateWindowTitle() {
 void MainWindowController::BuildLanguageMenu() {
     const std::u16string current = GetLanguageFileName(setup_.settingsFile);
     std::vector<LanguageMenuItem> items;
+    std::optional<std::filesystem::path> chosen;
     for (LanguageEntry& entry : ListLanguagesForMenu(setup_.languageFolder)) {
         items.push_back(
             {entry.displayName, kFirstLanguageCommand + static_cast<int>(items.size())});
         // Exact comparison: a stored name in another letter case loads nothing.
         if (entry.fileName == current) {
-            StringTable().LoadFromFile(entry.path);
+            chosen = entry.path;
         }
         languages_.push_back(std::move(entry));
     }
+    // Without a file the texts stay the built-in ones, and the window's own follow them.
+    window_.ApplyLocale(chosen ? LoadLanguage(*chosen) : std::u16string(kBuiltInLocale));
     UpdateWindowTitle();
     window_.InstallMenuBar(StringTable().Language, items);
     menuBarInstalled_ = true;
@@ -118,7 +122,7 @@ bool MainWindowController::OnLanguageCommand(int command) {
     }
     const LanguageEntry& entry = languages_[static_cast<size_t>(n)];
     SaveLanguageSetting(setup_.settingsFile, entry.fileName);
-    StringTable().LoadFromFile(entry.path);
+    window_.ApplyLocale(LoadLanguage(entry.path));
     UpdateWindowTitle();
     if (menuBarInstalled_) {
         window_.SetMenuBarCaption(StringTable().Language);

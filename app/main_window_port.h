@@ -41,6 +41,9 @@ class IMainWindowPort {
 
     // Shows the language dialog modally; it stores the choice itself.
     virtual void ShowLanguageDialog() = 0;
+    // The language just loaded is that of `locale` ("de", "en"): the window system's own texts
+    // (the buttons of message boxes, the file dialogs) and its formats follow it.
+    virtual void ApplyLocale(const std::u16string& locale) = 0;
 
     virtual void StartTimer(uint32_t periodMs) = 0;
     // Starts the notices of device removals; false when the platform gives none.

@@ -11,6 +11,7 @@
 #include "gui/lng_dlg.h"
 #include "gui/pictures/window_icon.h"
 #include "gui/qt_text.h"
+#include "gui/qt_translation.h"
 #include "locale/string_table.h"
 
 namespace wl {
@@ -173,6 +174,11 @@ void CWayloadDlg::ShowLanguageDialog() {
     // Before the main window is shown, so it has no owner on the screen.
     LngDlg dialog(languages_.languageFolder, languages_.settingsFile);
     dialog.exec();
+}
+
+void CWayloadDlg::ApplyLocale(const std::u16string& locale) {
+    // Without Qt's translations the program goes on, Qt's own texts in English.
+    ApplyQtLanguage(ToQString(locale));
 }
 
 void CWayloadDlg::StartTimer(uint32_t periodMs) {

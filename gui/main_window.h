@@ -50,6 +50,7 @@ class CWayloadDlg final : public QDialog, public IMainWindowPort {
     void RedrawMenuBar() override;
     void DeleteMenuBar() override;
     void ShowLanguageDialog() override;
+    void ApplyLocale(const std::u16string& locale) override;
     void StartTimer(uint32_t periodMs) override;
     bool RegisterRemovalNotices() override;
     void UnregisterRemovalNotices() override;

@@ -4,8 +4,10 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 # e2fsprogs and mount: the device flush test makes, loop-mounts, checks and reads ext4 images.
+# qt6-translations-l10n: Qt's own texts (message box buttons, file dialogs) in the chosen language.
 apt-get install -y -qq --no-install-recommends \
     ca-certificates cmake ninja-build g++ pkg-config \
     zlib1g-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libftdi1-dev libblkid-dev \
-    libudev-dev qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins libgl-dev fonts-dejavu-core \
+    libudev-dev qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev \
+    fonts-dejavu-core \
     xvfb xauth clang libclang-rt-14-dev e2fsprogs mount >/dev/null

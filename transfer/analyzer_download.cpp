@@ -8,6 +8,7 @@
 #include "container/container_file.h"
 #include "fs/file_ops.h"
 #include "fs/staged_file.h"
+#include "locale/program_texts.h"
 #include "locale/string_table.h"
 #include "transfer/analyzer_folders.h"
 #include "transfer/export_file.h"
@@ -25,8 +26,9 @@ void AppendSubfolders(const std::filesystem::path& folder, int32_t kind,
     }
     if (!ListSubfolders(folder, names)) {
         if (unlisted != nullptr) {
+            const std::u16string reason = LastFailureReason();  // before anything else is asked
             unlisted->push_back(
-                Format("Can't list folder %s - %s", {PathToUtf16(folder), LastFailureReason()}));
+                Format(ProgramTextTable().ErrListFolderFmt, {PathToUtf16(folder), reason}));
         }
         return;
     }

@@ -9,6 +9,7 @@
 #include "common/utf16.h"
 #include "container/container_file.h"
 #include "fs/file_ops.h"
+#include "locale/program_texts.h"
 #include "locale/string_table.h"
 #include "transfer/analyzer_folders.h"
 #include "transfer/route_replacement.h"
@@ -28,6 +29,7 @@ void AppendName(std::u16string& list, const std::u16string& name) {
 
 TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& instrument) {
     const strBDL& texts = StringTable();
+    const ProgramTexts& own = ProgramTextTable();
     const auto routeFile = ui.ChooseFileToOpen({u"Import (*.rdi)", u"*.rdi", u"*.rdi"});
     if (!routeFile) {
         return TransferOutcome::kCancelled;
@@ -35,7 +37,7 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
     // Taken now: the analyzer may have gone, or changed, while the chooser was open.
     const DetectedInstrument analyzer = instrument;
     if (!IsAnalyzerKind(analyzer.kind)) {
-        ShowError(ui, Format("%s\r\n%s", {texts.ConnectInstrument, u"No analyzer is connected."}));
+        ShowError(ui, Format("%s\r\n%s", {texts.ConnectInstrument, own.NoAnalyzerConnected}));
         return TransferOutcome::kFailed;
     }
     const std::filesystem::path routeFolder =
@@ -47,7 +49,7 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
     if (!ListSubfolders(routeFolder, existing)) {
         // The window ends here without a word, as the system always has; a script is told why.
         ui.NoteSilentFailure(
-            Format("Can't list folder %s - %s", {PathToUtf16(routeFolder), LastFailureReason()}));
+            Format(own.ErrListFolderFmt, {PathToUtf16(routeFolder), LastFailureReason()}));
         return TransferOutcome::kFailed;
     }
     BDL::ContainerFile container;
@@ -91,9 +93,9 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
         std::u16string error;
         // Replacing the folder would take the route file being read along with the old route.
         if (LiesWithin(*routeFile, target)) {
-            AppendName(notUploaded, name + u" : " +
-                                        Format("the route file %s lies in this route's folder",
-                                               {PathToUtf16(*routeFile)}));
+            AppendName(
+                notUploaded,
+                name + u" : " + Format(own.RouteFileInRouteFolderFmt, {PathToUtf16(*routeFile)}));
             outcome = TransferOutcome::kFailed;
             continue;
         }
@@ -108,7 +110,7 @@ TransferOutcome UploadToAnalyzer(ITransferUi& ui, const DetectedInstrument& inst
             error = FileErrorText(failure);
             struck = true;
         } catch (const std::bad_alloc&) {
-            error = u"Not enough memory to unpack this route.";
+            error = own.NoMemoryToUnpackRoute;
             struck = true;
         }
         AppendName(notUploaded, name + u" : " + error);

@@ -1,6 +1,7 @@
 #include "transfer/export_file.h"
 
 #include "common/format.h"
+#include "locale/program_texts.h"
 #include "locale/string_table.h"
 #include "platform/file_error.h"
 #include "transfer/transfer_messages.h"
@@ -8,7 +9,7 @@
 namespace wl {
 
 std::u16string ExportInsidePackedFolder(const std::u16string& folder) {
-    return Format("The export file cannot be written inside %s, a folder it packs", {folder});
+    return Format(ProgramTextTable().ExportInsidePackedFolderFmt, {folder});
 }
 
 std::u16string ExportFileErrorText(const FileError& failure, const StagedFile& staged,

@@ -6,6 +6,7 @@
 #include "common/utf16.h"
 #include "fs/device_flush.h"
 #include "fs/file_ops.h"
+#include "locale/program_texts.h"
 
 namespace wl {
 namespace {
@@ -14,7 +15,7 @@ constexpr const char* kWorkFolderName = ".wayload-upload";
 constexpr const char* kNewRoutes = "new";
 constexpr const char* kOldRoutes = "old";
 
-std::u16string FolderError(const char* format, const std::filesystem::path& folder,
+std::u16string FolderError(const std::u16string& format, const std::filesystem::path& folder,
                            const std::u16string& reason) {
     return Format(format, {PathToUtf16(folder)}) + u" - " + reason;
 }
@@ -40,13 +41,14 @@ class Staging {
 
 // A new empty folder at `path`, with its parents; false with `error` when it cannot be made.
 bool MakeEmptyFolder(const std::filesystem::path& path, std::u16string& error) {
+    const ProgramTexts& own = ProgramTextTable();
     if (!CreateFolderPath(path.parent_path())) {
-        error = FolderError("Can't create folder %s", path.parent_path(), LastFailureReason());
+        error = FolderError(own.ErrCreateFolderFmt, path.parent_path(), LastFailureReason());
         return false;
     }
     DeleteTree(path);
     if (!CreateFolder(path)) {
-        error = FolderError("Can't create folder %s", path, LastFailureReason());
+        error = FolderError(own.ErrCreateFolderFmt, path, LastFailureReason());
         return false;
     }
     return true;
@@ -55,24 +57,24 @@ bool MakeEmptyFolder(const std::filesystem::path& path, std::u16string& error) {
 // Puts the unpacked route in the place of the old one, which goes to `retired` meanwhile.
 bool SwapIn(const std::filesystem::path& staging, const std::filesystem::path& target,
             const std::filesystem::path& retired, std::u16string& error) {
+    const ProgramTexts& own = ProgramTextTable();
     const bool replacing = PathExists(target);
     if (replacing) {
         if (!CreateFolderPath(retired.parent_path())) {
-            error =
-                FolderError("Can't create folder %s", retired.parent_path(), LastFailureReason());
+            error = FolderError(own.ErrCreateFolderFmt, retired.parent_path(), LastFailureReason());
             return false;
         }
         // An old copy that a failed deletion left: its route stands, so it is no longer needed.
         DeleteTree(retired);
         if (!RenameEntry(target, retired)) {
-            error = FolderError("Can't replace folder %s", target, LastFailureReason());
+            error = FolderError(own.ErrReplaceFolderFmt, target, LastFailureReason());
             return false;
         }
     }
     if (!RenameEntry(staging, target)) {
-        error = FolderError("Can't replace folder %s", target, LastFailureReason());
+        error = FolderError(own.ErrReplaceFolderFmt, target, LastFailureReason());
         if (replacing && !RenameEntry(retired, target)) {
-            error += Format("\r\nThe old route is kept in %s", {PathToUtf16(retired)});
+            error += u"\r\n" + Format(own.OldRouteKeptFmt, {PathToUtf16(retired)});
         }
         return false;
     }
@@ -131,8 +133,9 @@ bool StoreRoute(BDL::ContainerFile& container, const BDL::Project& project,
     }
     // The new route must be on the device before it takes the old one's place.
     std::u16string reason;
+    const ProgramTexts& own = ProgramTextTable();
     if (!device.Flush(reason)) {
-        error = FolderError("Can't write folder %s to the device", staging.path(), reason);
+        error = FolderError(own.ErrWriteFolderToDeviceFmt, staging.path(), reason);
         return false;
     }
     if (!SwapIn(staging.path(), target, work / kOldRoutes / name, error)) {
@@ -140,7 +143,7 @@ bool StoreRoute(BDL::ContainerFile& container, const BDL::Project& project,
     }
     staging.Placed();
     if (!device.Flush(reason)) {
-        error = FolderError("Can't write folder %s to the device", target, reason);
+        error = FolderError(own.ErrWriteFolderToDeviceFmt, target, reason);
         return false;
     }
     return true;

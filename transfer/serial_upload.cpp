@@ -8,6 +8,7 @@
 #include "common/utf16.h"
 #include "container/container_file.h"
 #include "fs/file_ops.h"
+#include "locale/program_texts.h"
 #include "locale/string_table.h"
 #include "platform/file_error.h"
 #include "transfer/transfer_messages.h"
@@ -64,8 +65,7 @@ TransferOutcome UploadToSerialInstrument(ITransferUi& ui, CT7300Instrument& inst
     // The work folder is emptied first: a route file inside it would be deleted.
     if (!tempFolder.empty() && LiesWithin(*routeFile, workFolder)) {
         ShowError(ui, Format("%s\r\n%s", {texts.ErrorCreateBDL,
-                                          Format("The route file cannot be read from %s, the "
-                                                 "folder it is unpacked into",
+                                          Format(ProgramTextTable().RouteFileInWorkFolderFmt,
                                                  {PathToUtf16(workFolder)})}));
         return TransferOutcome::kFailed;
     }

@@ -3,6 +3,7 @@
 #include <new>
 #include <utility>
 
+#include "locale/program_texts.h"
 #include "transfer/analyzer_download.h"
 #include "transfer/analyzer_upload.h"
 #include "transfer/serial_download.h"
@@ -16,7 +17,7 @@ TransferOutcome RunWithinMemory(ITransferUi& ui, const std::function<TransferOut
         return transfer();
     } catch (const std::bad_alloc&) {
         // The transfer's memory is released by now, so the message can be shown.
-        ShowError(ui, u"Not enough memory to finish the transfer.");
+        ShowError(ui, ProgramTextTable().NoMemoryToFinishTransfer);
         return TransferOutcome::kFailed;
     }
 }

@@ -3,6 +3,7 @@
 #include "common/format.h"
 #include "common/utf16.h"
 #include "fs/file_ops.h"
+#include "locale/program_texts.h"
 #include "locale/string_table.h"
 
 namespace wl {
@@ -23,10 +24,10 @@ bool RecreateWorkFolder(const std::filesystem::path& tempFolder,
 std::u16string WorkFolderError(const std::filesystem::path& tempFolder,
                                const std::filesystem::path& folder) {
     const std::u16string systemReason = LastFailureReason();  // before anything else is asked
-    const std::u16string reason = tempFolder.empty() ? u"There is no temporary folder to use."
-                                  : PathExists(folder)
-                                      ? u"Something stands in its place that cannot be removed."
-                                      : systemReason;
+    const ProgramTexts& own = ProgramTextTable();
+    const std::u16string reason = tempFolder.empty()   ? own.NoTempFolder
+                                  : PathExists(folder) ? own.WorkFolderBlocked
+                                                       : systemReason;
     return Format("%s\r\n%s\r\n%s",
                   {StringTable().ErrCreateTempDirectory, PathToUtf16(folder), reason});
 }

@@ -49,6 +49,10 @@ class FakeWindow : public IMainWindowPort {
     void RedrawMenuBar() override { calls.push_back("redraw menu bar"); }
     void DeleteMenuBar() override { calls.push_back("delete menu bar"); }
     void ShowLanguageDialog() override { calls.push_back("language dialog"); }
+    void ApplyLocale(const std::u16string& name) override {
+        locale = name;
+        calls.push_back("locale " + Utf16ToUtf8(name));
+    }
     void StartTimer(uint32_t periodMs) override {
         calls.push_back("timer " + std::to_string(periodMs));
     }
@@ -69,6 +73,7 @@ class FakeWindow : public IMainWindowPort {
     std::u16string status;
     std::u16string title;
     std::u16string menuCaption;
+    std::u16string locale;
     bool noticesAvailable = true;
 };
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "locale/language.h"
+#include "locale/program_texts.h"
 #include "locale/settings_file.h"
 #include "locale/string_table.h"
 #include "tests/app/fake_mounts.h"
@@ -31,8 +33,8 @@ class RecordingTransfers : public ITransferHooks {
 class MainWindowControllerTest : public testing::Test {
   protected:
     ~MainWindowControllerTest() override {
-        // The table is the program's one table: leave it as the next test expects it.
-        StringTable().LoadFromFile(folder / "none.lng");
+        // The texts are the program's one set: leave them as the next test expects them.
+        LoadLanguage(folder / "none.lng");
     }
 
     MainWindowController& Controller(std::optional<ProgramVersion> version = ProgramVersion{2, 3,
@@ -59,7 +61,7 @@ TEST_F(MainWindowControllerTest, StartsUpInOrderAndAsksForALanguageOnlyOnTheFirs
     EXPECT_THAT(window.Take(),
                 ElementsAre("picture 1004 enabled 146", "picture 1004 disabled 146",
                             "picture 1005 enabled 147", "picture 1005 disabled 147",
-                            "language dialog", "title Tarvek Trailpack v2.3",
+                            "language dialog", "locale en", "title Tarvek Trailpack v2.3",
                             "menu bar Language: English=10000", "status Connect instrument...",
                             "redraw menu bar", "timer 500", "icons 145 155", "register notices"));
 
@@ -191,27 +193,32 @@ TEST_F(MainWindowControllerTest, APressWithoutAnInstrumentBeforeAnyTickStartsNot
 TEST_F(MainWindowControllerTest, TheMenuListsNamedLanguagesAndEachCommandLoadsItsOwnFile) {
     test::WriteFile(folder / "languages/a.lng", "[strBDL]\nLanguage=Unnamed\n");
     test::WriteFile(folder / "languages/b.lng",
-                    "[Language]\nThisLang=Deutsch\n[strBDL]\nLanguage=Sprache\nAppTitle=Pack\n"
-                    "ConnectInstrument=Instrument anschlie\xc3\x9f"
-                    "en...\n");
+                    "[Language]\nThisLang=Deutsch\nLocale=de\n[strBDL]\nLanguage=Sprache\n"
+                    "AppTitle=Pack\nConnectInstrument=Instrument anschlie\xc3\x9f"
+                    "en...\n[Wayload]\nNoAnalyzerConnected=Kein Analysator.\n");
     test::WriteFile(folder / "languages/c.lng",
                     "[Language]\nThisLang=Fran\xc3\xa7"
-                    "ais\n[strBDL]\nLanguage=Langue\n");
+                    "ais\nLocale=fr\n[strBDL]\nLanguage=Langue\n");
     ASSERT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"c.lng"));
     MainWindowController& c = Controller();
     c.OnInitDialog();
     EXPECT_THAT(window.calls, testing::Contains("menu bar Langue: Deutsch=10000 Fran\xc3\xa7"
                                                 "ais=10001"));
+    EXPECT_EQ(window.locale, u"fr");
     window.Take();
 
     EXPECT_TRUE(c.OnLanguageCommand(10000));
-    EXPECT_THAT(window.Take(), ElementsAre("title Pack v2.3", "menu caption Sprache",
+    EXPECT_THAT(window.Take(), ElementsAre("locale de", "title Pack v2.3", "menu caption Sprache",
                                            "status Instrument anschlie\xc3\x9f"
                                            "en...",
                                            "redraw menu bar"));
     EXPECT_EQ(GetLanguageFileName(folder / "wayload.ini"), u"b.lng");
+    // The program's own texts come from the same file.
+    EXPECT_EQ(ProgramTextTable().NoAnalyzerConnected, u"Kein Analysator.");
 
     EXPECT_TRUE(c.OnLanguageCommand(10001));
+    EXPECT_EQ(window.locale, u"fr");
+    EXPECT_EQ(ProgramTextTable().NoAnalyzerConnected, u"No analyzer is connected.");
     EXPECT_EQ(window.menuCaption, u"Langue");
     EXPECT_EQ(window.status, u"Connect instrument...");
     EXPECT_EQ(window.title, u"Tarvek Trailpack v2.3");
@@ -227,10 +234,11 @@ TEST_F(MainWindowControllerTest, TheMenuListsNamedLanguagesAndEachCommandLoadsIt
 
 TEST_F(MainWindowControllerTest, AStoredNameInAnotherLetterCaseLoadsNoLanguage) {
     test::WriteFile(folder / "languages/deu.lng",
-                    "[Language]\nThisLang=Deutsch\n[strBDL]\nLanguage=Sprache\n");
+                    "[Language]\nThisLang=Deutsch\nLocale=de\n[strBDL]\nLanguage=Sprache\n");
     ASSERT_TRUE(SaveLanguageSetting(folder / "wayload.ini", u"DEU.lng"));
     Controller().OnInitDialog();
     EXPECT_EQ(window.menuCaption, u"Language");
+    EXPECT_EQ(window.locale, u"en");
 }
 
 TEST_F(MainWindowControllerTest, DestroyReleasesWhatWasRegistered) {

@@ -303,11 +303,13 @@ TEST_F(CliTest, HelpVersionAndUsage) {
 }
 
 TEST_F(CliTest, ProgressLineOnlyOnATerminal) {
-    Outcome shown = RunCli(temp.path(), {"pack", "out.rdx", "R1", "D1"}, {std::nullopt, true});
+    Outcome shown =
+        RunCli(temp.path(), {"pack", "out.rdx", "R1", "D1"}, {std::nullopt, true, std::nullopt});
     ASSERT_EQ(shown.exitCode, 0);
     EXPECT_NE(shown.err.find("Packing out.rdx"), std::string::npos) << shown.err;
     EXPECT_NE(shown.err.find("50%"), std::string::npos) << shown.err;
-    Outcome extract = RunCli(temp.path(), {"extract", "out.rdx", "dest"}, {std::nullopt, true});
+    Outcome extract =
+        RunCli(temp.path(), {"extract", "out.rdx", "dest"}, {std::nullopt, true, std::nullopt});
     EXPECT_NE(extract.err.find("Extracting out.rdx"), std::string::npos);
     Outcome quiet = RunCli(temp.path(), {"verify", "out.rdx"});
     EXPECT_EQ(quiet.err, "");

@@ -156,7 +156,7 @@ TEST_F(CliTransferTest, AnExistingRouteIsReplacedOnlyAfterAYes) {
         Strings args = {"upload", "--analyzer", "analyzer"};
         args.insert(args.end(), c.flags.begin(), c.flags.end());
         args.push_back("routes.rdi");
-        const Outcome outcome = RunCli(temp.path(), args, {c.typed, false});
+        const Outcome outcome = RunCli(temp.path(), args, {c.typed, false, std::nullopt});
 
         EXPECT_EQ(outcome.out.rfind(question + c.shownAnswer, 0), 0u) << c.what << outcome.out;
         EXPECT_EQ(FolderNames(temp / "analyzer" / "TKBRoute"), (Strings{"R1", "R2"})) << c.what;
@@ -201,7 +201,7 @@ TEST_F(CliTransferTest, AnEarlierExportIsReplacedOnlyAfterAYes) {
         Strings args = {"download", "--analyzer", "tkb"};
         args.insert(args.end(), c.flags.begin(), c.flags.end());
         args.push_back("out.rdx");
-        const Outcome outcome = RunCli(temp.path(), args, {c.typed, false});
+        const Outcome outcome = RunCli(temp.path(), args, {c.typed, false, std::nullopt});
         const std::string question = "'out.rdx' already exists. Replace it? [y/N] ";
         EXPECT_EQ(outcome.out.rfind(question, 0), 0u) << outcome.out;
         if (c.replaced) {
@@ -270,7 +270,7 @@ TEST_F(CliTransferTest, ProgressLineOnlyOnATerminal) {
     LayOutAnalyzer(temp / "tkb");
     const Outcome shown =
         RunCli(temp.path(), {"download", "--analyzer", "tkb", "--select", "R1", "D1", "out.rdx"},
-               {std::nullopt, true});
+               {std::nullopt, true, std::nullopt});
     ASSERT_EQ(shown.exitCode, 0) << shown.err;
     EXPECT_EQ(shown.out, "Routes saved into 'out.rdx'\n");
     // One line, redrawn in place, naming the folder being packed; cleared at the end.
