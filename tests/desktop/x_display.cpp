@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <iterator>
 #include <thread>
 
 namespace wl::desktop {
@@ -46,6 +47,14 @@ constexpr const char* kTwmSettings =
     "MenuFont \"fixed\"\n"
     "IconFont \"fixed\"\n"
     "IconManagerFont \"fixed\"\n";
+
+// What a program wrote before it failed; its log goes with the test's folder.
+std::string LogText(const std::filesystem::path& log) {
+    std::ifstream file(log);
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    constexpr size_t kShown = 1500;
+    return text.size() > kShown ? text.substr(text.size() - kShown) : text;
+}
 
 struct ManagerLaunch {
     std::vector<std::string> commandLine;
@@ -103,7 +112,7 @@ XvfbDisplay::XvfbDisplay(const std::filesystem::path& log) {
     const std::string number = server_.started() ? ReadDisplayNumber(pipeEnds[0]) : std::string();
     ::close(pipeEnds[0]);
     if (number.empty()) {
-        failure_ = "Xvfb did not start; see " + log.string();
+        failure_ = "Xvfb did not start: " + LogText(log);
         server_.Stop();
         return;
     }
@@ -154,8 +163,8 @@ RunningWindowManager::RunningWindowManager(WindowManager manager, const std::str
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
-    failure_ = std::string(WindowManagerName(manager)) + " did not take over the display; see " +
-               launch.options.log.string();
+    failure_ = std::string(WindowManagerName(manager)) +
+               " did not take over the display: " + LogText(launch.options.log);
     process_.Stop();
 }
 
