@@ -5,9 +5,11 @@ export DEBIAN_FRONTEND=noninteractive
 apt-get update -qq
 # e2fsprogs and mount: the device flush test makes, loop-mounts, checks and reads ext4 images.
 # qt6-translations-l10n: Qt's own texts (message box buttons, file dialogs) in the chosen language.
+# xdotool, x11-utils, openbox and twm: the desktop tests drive the window program on an Xvfb
+# display without a window manager and under two of them.
 apt-get install -y -qq --no-install-recommends \
     ca-certificates cmake ninja-build g++ pkg-config \
     zlib1g-dev libcli11-dev nlohmann-json3-dev libgtest-dev libgmock-dev libftdi1-dev libblkid-dev \
     libudev-dev qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev \
     fonts-dejavu-core \
-    xvfb xauth clang libclang-rt-14-dev e2fsprogs mount >/dev/null
+    xvfb xauth xdotool x11-utils openbox twm clang libclang-rt-14-dev e2fsprogs mount >/dev/null
