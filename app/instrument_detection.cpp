@@ -1,14 +1,38 @@
 #include "app/instrument_detection.h"
 
+#include <cerrno>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
+#include "common/format.h"
+#include "common/utf16.h"
 #include "instrument/t7300_instrument.h"
+#include "locale/program_texts.h"
 
 namespace wl {
 
 bool T7300SerialProbe::IsConnected() {
     return instrument_.IsConnected();
+}
+
+std::optional<ConverterRefusal> T7300SerialProbe::Refusal() const {
+    return instrument_.LastRefusal();
+}
+
+std::u16string ConverterRefusalText(const ConverterRefusal& refusal) {
+    const ProgramTexts& texts = ProgramTextTable();
+    const std::u16string remedy = refusal.error == EBUSY ? texts.ConverterBusy
+                                  : refusal.error == EACCES || refusal.error == EPERM
+                                      ? texts.ConverterNotAllowed
+                                      : std::u16string();
+    std::u16string text =
+        Format(texts.ConverterRefusedFmt,
+               {Utf8ToUtf16(refusal.device), Utf8ToUtf16(std::strerror(refusal.error))});
+    if (!remedy.empty()) {
+        text += u"\r\n" + remedy;
+    }
+    return text;
 }
 
 void T7300SerialProbe::Disconnect() {

@@ -4,9 +4,12 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
+#include <string>
 
 #include "app/drive_list.h"
 #include "common/instrument_kind.h"
+#include "instrument/ftdi_driver.h"
 
 namespace wl {
 
@@ -17,6 +20,8 @@ class ISerialProbe {
   public:
     virtual ~ISerialProbe() = default;
     virtual bool IsConnected() = 0;
+    // A converter the last probe found but could not open; nothing otherwise.
+    virtual std::optional<ConverterRefusal> Refusal() const { return std::nullopt; }
 };
 
 // The serial link as the main window sees it: probed on a tick, let go when the converter is
@@ -32,6 +37,7 @@ class T7300SerialProbe : public ISerialLink {
     explicit T7300SerialProbe(CT7300Instrument& instrument) : instrument_(instrument) {}
     bool IsConnected() override;
     void Disconnect() override;
+    std::optional<ConverterRefusal> Refusal() const override;
 
   private:
     CT7300Instrument& instrument_;
@@ -42,6 +48,10 @@ std::filesystem::path AnalyzerDrivePath(int32_t kind, const std::filesystem::pat
 
 // The analyzer kind a volume label announces, or kInstrumentNone.
 int32_t AnalyzerKindOfLabel(const std::string& label);
+
+// What to tell the user of a converter that is there but cannot be opened: its device, the
+// system's reason and the remedy.
+std::u16string ConverterRefusalText(const ConverterRefusal& refusal);
 
 // One detection pass; true when an instrument was found.
 bool DetectInstrument(ISerialProbe& serial, IDriveLister& drives, DetectedInstrument& state);

@@ -44,6 +44,7 @@ void MainWindowController::OnInitDialog() {
 
 void MainWindowController::OnTimer() {
     const bool found = DetectInstrument(serial_, drives_, instrument_);
+    TellConverterRefusal();
     UpdateStatusLine();
     window_.EnableButtons(found);
     if (found && instrument_.kind != lastPictureKind_) {
@@ -54,6 +55,16 @@ void MainWindowController::OnTimer() {
         window_.LoadPicture(PictureButton::kInstrumentToPc, PictureSlot::kEnabled, pictures.toPc);
         window_.InvalidateButtons();
     }
+}
+
+void MainWindowController::TellConverterRefusal() {
+    const std::optional<ConverterRefusal> refusal = serial_.Refusal();
+    // Told once, not on every tick; told again only after it went away and came back, or
+    // changed (another device, another reason).
+    if (refusal && refusal != toldRefusal_) {
+        window_.ShowInstrumentProblem(ConverterRefusalText(*refusal));
+    }
+    toldRefusal_ = refusal;
 }
 
 void MainWindowController::OnDeviceChange(const DeviceNotice* notice) {

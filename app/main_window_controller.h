@@ -58,6 +58,7 @@ class MainWindowController {
 
   private:
     void BuildLanguageMenu();
+    void TellConverterRefusal();
     void LoadInitialPictures();
 
     IMainWindowPort& window_;
@@ -70,6 +71,8 @@ class MainWindowController {
     std::vector<LanguageEntry> languages_;
     bool menuBarInstalled_ = false;
     bool removalNoticesRegistered_ = false;
+    // The converter refusal last told, so that the same one is not told on every tick.
+    std::optional<ConverterRefusal> toldRefusal_;
 };
 
 }  // namespace wl

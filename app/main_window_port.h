@@ -46,6 +46,9 @@ class IMainWindowPort {
     virtual void ApplyLocale(const std::u16string& locale) = 0;
 
     virtual void StartTimer(uint32_t periodMs) = 0;
+    // Tells the user of a problem that polling found, without stopping the polling: a converter
+    // that is there but cannot be opened, with the remedy.
+    virtual void ShowInstrumentProblem(const std::u16string& text) = 0;
     // Starts the notices of device removals; false when the platform gives none.
     virtual bool RegisterRemovalNotices() = 0;
     virtual void UnregisterRemovalNotices() = 0;

@@ -15,4 +15,7 @@ void ReportFailure(const std::filesystem::path& subject, std::string_view reason
 // A UTF-16 text for the terminal, with control characters shown as '?'.
 std::string Printable(std::u16string_view text);
 
+// A message's text for the terminal: its "\r\n" become line breaks, other control characters '?'.
+std::string ShownText(std::u16string_view text);
+
 }  // namespace wl::cli

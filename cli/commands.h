@@ -16,6 +16,8 @@ namespace wl::cli {
 
 inline constexpr int kExitSuccess = 0;
 inline constexpr int kExitFailure = 1;
+// detect: a converter is there but cannot be opened (no permission, or another program holds it).
+inline constexpr int kExitConverterRefused = 3;
 
 int RunPack(const std::filesystem::path& out, const std::vector<std::filesystem::path>& folders,
             int type);

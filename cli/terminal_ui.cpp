@@ -16,20 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A message's text for the terminal: its "\r\n" become line breaks, other control characters '?'.
-std::string ShownText(std::u16string_view text) {
-    std::string shown;
-    for (size_t start = 0;;) {
-        const size_t end = text.find(u"\r\n", start);
-        shown += Printable(text.substr(start, end - start));
-        if (end == std::u16string_view::npos) {
-            return shown;
-        }
-        shown += '\n';
-        start = end + 2;
-    }
-}
-
 // "y" or "yes" in any letter case, blanks around it allowed; everything else is a No.
 bool IsYes(const std::string& answer) {
     const auto blank = [](unsigned char c) { return std::isspace(c) != 0; };

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <utility>
 
 #include "gui/dialog_units.h"
@@ -179,6 +180,16 @@ void CWayloadDlg::ShowLanguageDialog() {
 void CWayloadDlg::ApplyLocale(const std::u16string& locale) {
     // Without Qt's translations the program goes on, Qt's own texts in English.
     ApplyQtLanguage(ToQString(locale));
+}
+
+void CWayloadDlg::ShowInstrumentProblem(const std::u16string& text) {
+    // Not modal: the polling goes on, and finds the instrument once the problem is mended.
+    auto* box = new QMessageBox(QMessageBox::Warning, ToWindowTitle(StringTable().AppTitle),
+                                ToShownText(text), QMessageBox::Ok, this);
+    box->setTextFormat(Qt::PlainText);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setWindowModality(Qt::NonModal);
+    box->show();
 }
 
 void CWayloadDlg::StartTimer(uint32_t periodMs) {

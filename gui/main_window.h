@@ -52,6 +52,7 @@ class CWayloadDlg final : public QDialog, public IMainWindowPort {
     void ShowLanguageDialog() override;
     void ApplyLocale(const std::u16string& locale) override;
     void StartTimer(uint32_t periodMs) override;
+    void ShowInstrumentProblem(const std::u16string& text) override;
     bool RegisterRemovalNotices() override;
     void UnregisterRemovalNotices() override;
 

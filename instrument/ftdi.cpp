@@ -1,5 +1,7 @@
 #include "instrument/ftdi.h"
 
+#include <cstring>
+
 #include <algorithm>
 #include <span>
 
@@ -48,6 +50,11 @@ bool FTDI::Open(const std::optional<std::string>& description, int32_t baud) {
     lastStatus_ = driver_.OpenEx(description_, ft::kOpenByDescription, handle_);
     if (lastStatus_ != ft::kOk) {
         TraceLine(Format("%hS: ERROR FT_OpenEx (%d)", {Narrow{description_}, lastStatus_}));
+        if (const auto refusal = driver_.LastRefusal()) {
+            TraceLine(Format("%hS: %hS cannot be opened: %hS (errno %d)",
+                             {Narrow{description_}, Narrow{refusal->device},
+                              Narrow{std::strerror(refusal->error)}, refusal->error}));
+        }
         handle_ = 0;
         return false;
     }

@@ -40,6 +40,8 @@ class FTDI {
 
     bool HasHandle() const { return handle_ != 0; }
     FtStatus LastStatus() const { return lastStatus_; }
+    // Why the last Open could not open a converter that is there (see IFtdiDriver).
+    std::optional<ConverterRefusal> LastRefusal() const { return driver_.LastRefusal(); }
     const std::string& description() const { return description_; }
 
   private:

@@ -4,6 +4,7 @@
 // answers a status code; 0 is success. Written from what the transport needs.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace wl {
@@ -31,6 +32,14 @@ inline constexpr uint8_t kParityNone = 0;
 // An open device; 0 is none.
 using FtHandle = uintptr_t;
 
+// A converter that is there but could not be opened: its device and the system's reason (an
+// errno: EACCES when the user may not use it, EBUSY when another program holds it).
+struct ConverterRefusal {
+    std::string device;
+    int error = 0;
+    bool operator==(const ConverterRefusal&) const = default;
+};
+
 class IFtdiDriver {
   public:
     virtual ~IFtdiDriver() = default;
@@ -49,6 +58,9 @@ class IFtdiDriver {
     // A count below `size` means the write time-out passed.
     virtual FtStatus Write(FtHandle handle, const void* data, uint32_t size, uint32_t& written) = 0;
     virtual FtStatus Close(FtHandle handle) = 0;
+    // Why the last OpenEx could not open a converter that is there; nothing after an open that
+    // succeeded or found no converter, and from drivers that cannot tell.
+    virtual std::optional<ConverterRefusal> LastRefusal() const { return std::nullopt; }
 };
 
 }  // namespace wl

@@ -116,10 +116,15 @@ bool CT7300Instrument::IsConnected() {
         return lastAnswer_;
     }
     lastProbe_ = now;
+    lastRefusal_.reset();
     for (const InstrumentModel& row : kInstrumentModels) {
         if (ftdi_.Open(std::string(row.usbDescription), row.baud)) {
             lastAnswer_ = true;
             return true;
+        }
+        // The first converter found but refused is the one to tell the user of.
+        if (!lastRefusal_) {
+            lastRefusal_ = ftdi_.LastRefusal();
         }
     }
     lastAnswer_ = false;

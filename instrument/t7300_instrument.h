@@ -4,6 +4,7 @@
 // fetching the route and data blocks. The blocks are opaque bytes here.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -45,6 +46,9 @@ class CT7300Instrument {
     virtual bool IsConnected();
     // True when a hand-shake succeeded: the model code is set and the converter stays open.
     bool Connect(I_InfoWnd* progress);
+    // A converter the last probe found but could not open (another program holds it, or the user
+    // may not use it); nothing when it found none or connected.
+    const std::optional<ConverterRefusal>& LastRefusal() const { return lastRefusal_; }
     // Ends communication mode and closes the converter; always true.
     bool Disconnect();
     // True when both blocks arrived whole. Both outputs must be empty on entry.
@@ -77,6 +81,7 @@ class CT7300Instrument {
     std::u16string version_;
     uint32_t lastProbe_ = 0;
     bool lastAnswer_ = false;
+    std::optional<ConverterRefusal> lastRefusal_;
 };
 
 }  // namespace wl

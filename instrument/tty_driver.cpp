@@ -142,6 +142,7 @@ TtyDriver::Port* TtyDriver::Find(FtHandle handle) {
 
 FtStatus TtyDriver::OpenEx(const std::string& description, uint32_t flags, FtHandle& handle) {
     handle = 0;
+    lastRefusal_.reset();
     if (flags != ft::kOpenByDescription) {
         return ft::kInvalidParameter;
     }
@@ -161,13 +162,25 @@ FtStatus TtyDriver::OpenEx(const std::string& description, uint32_t flags, FtHan
     // Non-blocking for good: every wait happens in poll(), bounded by a time-out.
     port.fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (port.fd < 0) {
-        return OpenFailure(errno);
+        const int error = errno;
+        const FtStatus status = OpenFailure(error);
+        if (status == ft::kDeviceNotOpened) {
+            // There, but not ours to use: the user is told why, not "no instrument".
+            lastRefusal_ = ConverterRefusal{device.string(), error};
+        }
+        return status;
     }
     // flock() first: it also shuts out a second open by root, whom TIOCEXCL does not stop, and
     // failing it leaves the holder's exclusive mode alone.
-    if (::flock(port.fd, LOCK_EX | LOCK_NB) != 0 || ::ioctl(port.fd, TIOCEXCL) != 0 ||
-        !MakeRaw(port.fd)) {
+    if (::flock(port.fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(port.fd);
+        lastRefusal_ = ConverterRefusal{device.string(), EBUSY};  // another program holds it
+        return ft::kDeviceNotOpened;
+    }
+    if (::ioctl(port.fd, TIOCEXCL) != 0 || !MakeRaw(port.fd)) {
+        const int error = errno;
+        ::close(port.fd);
+        lastRefusal_ = ConverterRefusal{device.string(), error};
         return ft::kDeviceNotOpened;
     }
     handle = nextHandle_++;

@@ -35,6 +35,7 @@ class TtyDriver : public IFtdiDriver {
     FtStatus Read(FtHandle handle, void* buffer, uint32_t size, uint32_t& received) override;
     FtStatus Write(FtHandle handle, const void* data, uint32_t size, uint32_t& written) override;
     FtStatus Close(FtHandle handle) override;
+    std::optional<ConverterRefusal> LastRefusal() const override { return lastRefusal_; }
 
   private:
     struct Port {
@@ -53,6 +54,7 @@ class TtyDriver : public IFtdiDriver {
     std::filesystem::path devRoot_;
     std::map<FtHandle, Port> ports_;
     FtHandle nextHandle_ = 1;
+    std::optional<ConverterRefusal> lastRefusal_;
 };
 
 }  // namespace wl

@@ -27,8 +27,14 @@ std::filesystem::path GetInstalledDataFolder() {
 
 std::filesystem::path FindLanguageFolder(const std::filesystem::path& programFolder,
                                          const std::filesystem::path& installedDataFolder) {
-    if (!HoldsLanguageFiles(programFolder) && HoldsLanguageFiles(installedDataFolder)) {
-        return installedDataFolder;
+    const std::filesystem::path besideProgram =
+        programFolder.empty() ? std::filesystem::path()
+                              : (programFolder / ".." / "share" / "wayload").lexically_normal();
+    for (const std::filesystem::path& folder :
+         {programFolder, besideProgram, installedDataFolder}) {
+        if (HoldsLanguageFiles(folder)) {
+            return folder;
+        }
     }
     return programFolder;
 }

@@ -9,12 +9,14 @@ namespace wl {
 // The folder of the running program (of /proc/self/exe); empty when it cannot be read.
 std::filesystem::path GetProgramFolder();
 
-// PREFIX/share/wayload, where an installed program keeps its language files.
+// PREFIX/share/wayload of the prefix the program was built for.
 std::filesystem::path GetInstalledDataFolder();
 
-// The folder the language files are listed from: the program folder when it holds at least one
-// "*.lng" file (a build tree or a portable install), else the installed data folder when that
-// does; else the program folder, which then lists nothing.
+// The folder the language files are listed from, the first of these that holds at least one
+// "*.lng" file: the program folder (a build tree or a portable install); the data folder beside
+// it, PROGRAM/../share/wayload (an install under any prefix, also moved or unpacked elsewhere);
+// the data folder of the prefix the program was built for. Else the program folder, which then
+// lists nothing.
 std::filesystem::path FindLanguageFolder(const std::filesystem::path& programFolder,
                                          const std::filesystem::path& installedDataFolder);
 std::filesystem::path FindLanguageFolder();

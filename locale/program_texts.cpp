@@ -24,6 +24,14 @@ ProgramTexts::ProgramTexts() : CStrSection(u"Wayload") {
     AddString(u"NoTempFolder", NoTempFolder, u"There is no temporary folder to use.");
     AddString(u"WorkFolderBlocked", WorkFolderBlocked,
               u"Something stands in its place that cannot be removed.");
+    AddString(u"ConverterRefusedFmt", ConverterRefusedFmt,
+              u"The converter %s is connected but cannot be opened: %s.");
+    AddString(u"ConverterNotAllowed", ConverterNotAllowed,
+              u"Install the program's udev rule (60-wayload.rules), which lets the logged-in user "
+              u"use it, or join the group \"dialout\" and log in again.");
+    AddString(u"ConverterBusy", ConverterBusy,
+              u"Another program holds it: close that program. ModemManager and brltty are known "
+              u"to take such converters.");
 }
 
 ProgramTexts& ProgramTextTable() {

@@ -27,6 +27,9 @@ class ProgramTexts : public CStrSection {
     std::u16string ErrListFolderFmt;
     std::u16string NoTempFolder;
     std::u16string WorkFolderBlocked;
+    std::u16string ConverterRefusedFmt;
+    std::u16string ConverterNotAllowed;
+    std::u16string ConverterBusy;
 };
 
 // The program's one set of these texts, built with its defaults on first use, like the string

@@ -50,7 +50,9 @@ class FakeSerialProbe : public ISerialLink {
         ++disconnects;
         connected = false;
     }
+    std::optional<ConverterRefusal> Refusal() const override { return refusal; }
     bool connected = false;
+    std::optional<ConverterRefusal> refusal;
     int calls = 0;
     int disconnects = 0;
 };

@@ -53,6 +53,10 @@ class FakeWindow : public IMainWindowPort {
         locale = name;
         calls.push_back("locale " + Utf16ToUtf8(name));
     }
+    void ShowInstrumentProblem(const std::u16string& text) override {
+        problems.push_back(Utf16ToUtf8(text));
+        calls.push_back("problem");
+    }
     void StartTimer(uint32_t periodMs) override {
         calls.push_back("timer " + std::to_string(periodMs));
     }
@@ -74,6 +78,7 @@ class FakeWindow : public IMainWindowPort {
     std::u16string title;
     std::u16string menuCaption;
     std::u16string locale;
+    std::vector<std::string> problems;
     bool noticesAvailable = true;
 };
 

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include "locale/language.h"
 #include "locale/program_texts.h"
 #include "locale/settings_file.h"
@@ -115,6 +117,36 @@ TEST_F(MainWindowControllerTest, TicksFollowTheAnalyzerAndSwitchPicturesOnlyForA
     EXPECT_THAT(window.Take(), ElementsAre("status Found instrument Pellix S ", "redraw menu bar",
                                            "enable", "picture 1004 enabled 150",
                                            "picture 1005 enabled 153", "invalidate buttons"));
+}
+
+// A converter that is there but cannot be opened is told with its device and the remedy, once,
+// not on every tick; again only when it comes back after it went, or changes.
+TEST_F(MainWindowControllerTest, AConverterThatCannotBeOpenedIsToldOnce) {
+    MainWindowController& c = Controller();
+    c.OnInitDialog();
+    const ConverterRefusal notAllowed{"/dev/ttyUSB0", EACCES};
+    const ConverterRefusal busy{"/dev/ttyUSB0", EBUSY};
+    struct Tick {
+        std::optional<ConverterRefusal> refusal;
+        size_t toldSoFar;
+    };
+    const Tick ticks[] = {{notAllowed, 1}, {notAllowed, 1}, {notAllowed, 1}, {std::nullopt, 1},
+                          {notAllowed, 2}, {busy, 3},       {busy, 3}};
+    for (const Tick& tick : ticks) {
+        serial.refusal = tick.refusal;
+        c.OnTimer();
+        EXPECT_EQ(window.problems.size(), tick.toldSoFar);
+    }
+    EXPECT_EQ(window.problems[0],
+              "The converter /dev/ttyUSB0 is connected but cannot be opened: Permission denied.\r\n"
+              "Install the program's udev rule (60-wayload.rules), which lets the logged-in user "
+              "use it, or join the group \"dialout\" and log in again.");
+    EXPECT_EQ(window.problems[2],
+              "The converter /dev/ttyUSB0 is connected but cannot be opened: Device or resource "
+              "busy.\r\nAnother program holds it: close that program. ModemManager and brltty are "
+              "known to take such converters.");
+    // The status line says what polling found; the problem is told beside it.
+    EXPECT_EQ(c.instrument().kind, kInstrumentNone);
 }
 
 TEST_F(MainWindowControllerTest, OnlyTheConvertersRemovalLetsTheSerialLinkGo) {

@@ -3,7 +3,9 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <pty.h>
+#include <sys/file.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <unistd.h>
@@ -289,6 +291,57 @@ TEST_F(CliTest, DetectFindsTheSerialInstrumentThroughThePortSetting) {
     EXPECT_EQ(none.out, "no instrument connected\n");
     EXPECT_EQ(none.err, "");
     EXPECT_EQ(RunCli(temp.path(), {"--driver", "d2xx", "detect"}).exitCode, 2);
+}
+
+// A converter that is there but cannot be opened is told with its device and the remedy, with an
+// exit code of its own, not as "no instrument connected".
+TEST_F(CliTest, DetectTellsAConverterItCannotOpen) {
+    const int master = ::posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_GE(master, 0);
+    ASSERT_EQ(::grantpt(master), 0);
+    ASSERT_EQ(::unlockpt(master), 0);
+    const std::string port = ::ptsname(master);
+    ASSERT_EQ(::chmod(port.c_str(), 0600), 0);
+
+    struct Case {
+        const char* what;
+        bool asNobody;
+        std::string reason;
+        std::string remedy;
+    };
+    const Case cases[] = {
+        {"held by another program", false, "Device or resource busy", "Another program holds it"},
+        {"not the user's to open", true, "Permission denied",
+         "Install the program's udev rule (60-wayload.rules)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (c.asNobody && ::geteuid() != 0) {
+            continue;  // only root can let the program run as someone else
+        }
+        const int holder = ::open(port.c_str(), O_RDWR | O_NOCTTY);
+        ASSERT_GE(holder, 0);
+        if (!c.asNobody) {
+            ASSERT_EQ(::flock(holder, LOCK_EX | LOCK_NB), 0);
+        }
+        Terminals terminals;
+        terminals.asNobody = c.asNobody;
+        const Outcome outcome = RunCli(
+            temp.path(), {"--port", port, "--driver", "tty", "--trace", "detect"}, terminals);
+        ::close(holder);
+        EXPECT_EQ(outcome.exitCode, 3) << outcome.err;
+        EXPECT_EQ(outcome.out, "");
+        EXPECT_NE(
+            outcome.err.find("wayload-cli: The converter " + port +
+                             " is connected but cannot be opened: " + c.reason + ".\n" + c.remedy),
+            std::string::npos)
+            << outcome.err;
+        // The trace names the system's error.
+        EXPECT_NE(outcome.err.find(port + " cannot be opened: " + c.reason + " (errno"),
+                  std::string::npos)
+            << outcome.err;
+    }
+    ::close(master);
 }
 
 TEST_F(CliTest, HelpVersionAndUsage) {

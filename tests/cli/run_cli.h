@@ -3,6 +3,7 @@
 // stderr, with stdin and stderr optionally pseudo-terminals.
 
 #include <fcntl.h>
+#include <grp.h>
 #include <pty.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -34,6 +35,8 @@ struct Terminals {
     bool stderrTerminal = false;
     // A limit on the program's address space, as `prlimit --as` sets it.
     std::optional<rlim_t> addressSpace;
+    // Runs the program as the unprivileged user "nobody" (the test must be root to ask it).
+    bool asNobody = false;
 };
 
 inline std::string Drain(int fd) {
@@ -91,6 +94,10 @@ inline Outcome RunCli(const fs::path& folder, std::vector<std::string> args,
         ::dup2(in, STDIN_FILENO);
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
+        if (terminals.asNobody &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(65534) != 0 || ::setuid(65534) != 0)) {
+            ::_exit(126);
+        }
         ::execv(argv[0], argv.data());
         ::_exit(127);
     }

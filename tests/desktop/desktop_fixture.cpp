@@ -92,11 +92,12 @@ void ProgramOnDesktop::TearDown() {
     manager_.reset();
 }
 
-void ProgramOnDesktop::StartProgram() {
-    program_.emplace(folder / "program", analyzer, TheTestDisplay().name);
+void ProgramOnDesktop::StartProgram(const ProgramSetup& setup) {
+    program_.emplace(folder / "program", analyzer, TheTestDisplay().name, setup);
     operator_.emplace(desktop, program_->pid());
     std::string why;
-    ASSERT_TRUE(operator_->WaitForMainWindow(why)) << why;
+    ASSERT_TRUE(operator_->WaitForMainWindow(why, QString::fromStdString(setup.analyzerFound)))
+        << why;
 }
 
 bool ProgramOnDesktop::StartLongDownload(const std::filesystem::path& exportFile, int files) {

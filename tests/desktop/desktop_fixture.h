@@ -45,7 +45,7 @@ class ProgramOnDesktop : public testing::TestWithParam<WindowManager> {
     void TearDown() override;
 
     // Starts the program on the folder laid out so far and waits for its main window.
-    void StartProgram();
+    void StartProgram(const ProgramSetup& setup = {});
     Operator& op() { return *operator_; }
 
     // Lays out a measured-data folder of that many files, starts the program and takes a

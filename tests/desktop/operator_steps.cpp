@@ -29,7 +29,7 @@ QRect PictureButton(const QRect& window, int leftUnits, int widthUnits) {
 
 }  // namespace
 
-bool Operator::WaitForMainWindow(std::string& why) {
+bool Operator::WaitForMainWindow(std::string& why, const QString& found) {
     const auto window = desktop_.WaitForWindow(kMainWindowName, kWindowLimit);
     if (!window) {
         why = "the main window did not come";
@@ -38,8 +38,8 @@ bool Operator::WaitForMainWindow(std::string& why) {
     main_.id = *window;
     main_.rect = desktop_.WindowRect(*window).value_or(QRect());
     // The buttons act on the instrument the last poll found: the first poll must have run.
-    if (!WaitForText(main_, {"Found instrument TKBMax"}, kWindowLimit)) {
-        why = "the status line never said \"Found instrument TKBMax\"";
+    if (!WaitForText(main_, {found}, kWindowLimit)) {
+        why = "the status line never said \"" + found.toStdString() + "\"";
         return false;
     }
     return true;

@@ -40,7 +40,9 @@ class Operator {
 
     // Waits for the main window and for its status line to say the demo analyzer was found;
     // false, with the reason in `why`, when it did not come.
-    bool WaitForMainWindow(std::string& why);
+    // Waits for the main window and for its first poll, whose status line says `found`.
+    bool WaitForMainWindow(std::string& why,
+                           const QString& found = QStringLiteral("Found instrument TKBMax"));
     const ShownWindow& mainWindow() const { return main_; }
     QRect UploadButton() const;    // PC -> instrument, the left picture
     QRect DownloadButton() const;  // instrument -> PC, the right picture

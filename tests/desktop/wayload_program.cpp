@@ -38,10 +38,11 @@ void DemoAnalyzerFolder::AddMeasuredData(const std::string& name, int files, siz
 }
 
 WayloadProgram::WayloadProgram(const std::filesystem::path& folder,
-                               const DemoAnalyzerFolder& analyzer, const std::string& display)
+                               const DemoAnalyzerFolder& analyzer, const std::string& display,
+                               const ProgramSetup& setup)
     : log_(folder / "wayload.log") {
     // A stored language, so the first-start question does not hold up the window.
-    SaveLanguageSetting(folder / "config" / "wayload.ini", u"eng.lng");
+    SaveLanguageSetting(folder / "config" / "wayload.ini", setup.language);
     ChildOptions options;
     options.log = log_;
     options.environment = {
@@ -52,7 +53,7 @@ WayloadProgram::WayloadProgram(const std::filesystem::path& folder,
         // No converter is asked for: the serial probe finds nothing on a path that is not there.
         {"WAYLOAD_PORT", (folder / "no-port").string()},
     };
-    process_ = ChildProcess({WAYLOAD_PROGRAM, "--demo"}, options);
+    process_ = ChildProcess({setup.program.string(), "--demo"}, options);
 }
 
 bool PackRouteFile(const std::filesystem::path& routeFile,

@@ -32,11 +32,19 @@ class DemoAnalyzerFolder {
     std::filesystem::path dataHome_;
 };
 
+// Which program is started, and the language stored for it.
+struct ProgramSetup {
+    std::filesystem::path program = WAYLOAD_PROGRAM;
+    std::u16string language = u"eng.lng";
+    // The status line once the demo analyzer is found, in that language.
+    std::string analyzerFound = "Found instrument TKBMax";
+};
+
 class WayloadProgram {
   public:
     // Starts the program on the display; `folder` takes its settings and its log.
     WayloadProgram(const std::filesystem::path& folder, const DemoAnalyzerFolder& analyzer,
-                   const std::string& display);
+                   const std::string& display, const ProgramSetup& setup = {});
 
     pid_t pid() const { return process_.pid(); }
     bool Running() { return process_.Running(); }

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <chrono>
 #include <functional>
 #include <stdexcept>
@@ -292,8 +294,12 @@ TEST_F(TtyDriverTest, PortIsExclusiveUntilClosed) {
     EXPECT_EQ(otherProgram.OpenEx("any description", ft::kOpenByDescription, second),
               ft::kDeviceNotOpened);
 
+    // The other program is told why: the port is there, but held.
+    EXPECT_EQ(otherProgram.LastRefusal(), (ConverterRefusal{pty.slave().string(), EBUSY}));
+
     ASSERT_EQ(driver.Close(handle), ft::kOk);
     EXPECT_EQ(otherProgram.OpenEx("any description", ft::kOpenByDescription, second), ft::kOk);
+    EXPECT_EQ(otherProgram.LastRefusal(), std::nullopt);
     EXPECT_EQ(otherProgram.Close(second), ft::kOk);
 }
 
@@ -392,8 +398,10 @@ TEST(TtyDriverLookup, RefusesWhatItCannotOpen) {
     FtHandle handle = 5;
     EXPECT_EQ(TtyDriver(empty.path()).OpenEx("Pellix S", ft::kOpenByDescription, handle),
               ft::kDeviceNotFound);
-    EXPECT_EQ(TtyDriver("/sys", empty / "ttyUSB9").OpenEx("Pellix S", 2, handle),
-              ft::kDeviceNotFound);
+    TtyDriver missing("/sys", empty / "ttyUSB9");
+    EXPECT_EQ(missing.OpenEx("Pellix S", 2, handle), ft::kDeviceNotFound);
+    // Nothing there is no refusal: "no instrument" is the truth then.
+    EXPECT_EQ(missing.LastRefusal(), std::nullopt);
     // Not a tty at all.
     test::WriteFile(empty / "plain", "");
     EXPECT_EQ(TtyDriver("/sys", empty / "plain").OpenEx("Pellix S", 2, handle),

@@ -29,26 +29,34 @@ class LanguageFolderTest : public ::testing::Test {
     std::filesystem::path installed_ = root_ / "share" / "wayload";
 };
 
-TEST_F(LanguageFolderTest, SearchesTheProgramFolderFirst) {
+// The program folder first, then the data folder beside it, then the one of the prefix the
+// program was built for: an install moved to another prefix still finds its languages.
+TEST_F(LanguageFolderTest, SearchesTheProgramFolderThenBesideItThenTheBuiltPrefix) {
     struct Case {
         const char* name;
         std::vector<std::filesystem::path> files;
-        bool installedExpected;
+        std::filesystem::path expected;  // below the root
     };
     for (const Case& c : {
-             Case{"both", {"bin/eng.lng", "share/wayload/deu.lng"}, false},
-             Case{"program folder only", {"bin/eng.lng"}, false},
-             Case{"installed only", {"bin/wayload", "share/wayload/deu.lng"}, true},
-             Case{"mask ignores case", {"bin/ENG.LNG", "share/wayload/deu.lng"}, false},
-             Case{"neither", {"bin/wayload", "share/wayload/readme"}, false},
+             Case{"all three",
+                  {"bin/eng.lng", "share/wayload/deu.lng", "usr/share/wayload/x.lng"},
+                  "bin"},
+             Case{"program folder only", {"bin/eng.lng"}, "bin"},
+             Case{"beside the program",
+                  {"bin/wayload", "share/wayload/deu.lng", "usr/share/wayload/x.lng"},
+                  "share/wayload"},
+             Case{"built prefix only",
+                  {"bin/wayload", "usr/share/wayload/deu.lng"},
+                  "usr/share/wayload"},
+             Case{"mask ignores case", {"bin/ENG.LNG", "share/wayload/deu.lng"}, "bin"},
+             Case{"neither", {"bin/wayload", "share/wayload/readme"}, "bin"},
          }) {
         test::TempFolder root;
         for (const auto& file : c.files) {
             test::WriteFile(root / file, "[Language]\nThisLang=x\n");
         }
-        const auto program = root / "bin";
-        const auto installed = root / "share" / "wayload";
-        EXPECT_EQ(FindLanguageFolder(program, installed), c.installedExpected ? installed : program)
+        EXPECT_EQ(FindLanguageFolder(root / "bin", root / "usr" / "share" / "wayload"),
+                  root / c.expected)
             << c.name;
     }
 }
