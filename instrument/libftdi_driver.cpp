@@ -1,5 +1,8 @@
 #include "instrument/libftdi_driver.h"
 
+#include <cerrno>
+#include <cstdio>
+
 #include <ftdi.h>
 
 #include <chrono>
@@ -40,16 +43,22 @@ FtStatus LibFtdiDriver::OpenEx(const std::string& description, uint32_t flags, F
         return ft::kOtherError;
     }
     FtStatus status = ft::kDeviceNotFound;
+    lastRefusal_.reset();
     for (int product : kProductIds) {
         const int result =
             ftdi_usb_open_desc(context, kVendorFtdi, product, description.c_str(), nullptr);
         if (result == 0) {
             status = ft::kOk;
+            lastRefusal_.reset();
             break;
         }
-        // -3: no such device; anything else: found but could not be claimed.
+        // -3: no such device; anything else: found but could not be claimed. -5 is a converter
+        // claimed by another program; the others come from a device the user may not open.
         if (result != -3) {
             status = ft::kDeviceNotOpened;
+            char device[32];
+            std::snprintf(device, sizeof device, "USB %04x:%04x", kVendorFtdi, product);
+            lastRefusal_ = ConverterRefusal{device, result == -5 ? EBUSY : EACCES};
         }
     }
     if (status != ft::kOk) {

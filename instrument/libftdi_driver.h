@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 
 #include "instrument/ftdi_driver.h"
 
@@ -33,6 +34,8 @@ class LibFtdiDriver : public IFtdiDriver {
     FtStatus Write(FtHandle handle, const void* data, uint32_t size, uint32_t& written) override;
     FtStatus Close(FtHandle handle) override;
 
+    std::optional<ConverterRefusal> LastRefusal() const override { return lastRefusal_; }
+
   private:
     struct Device {
         ftdi_context* context = nullptr;
@@ -43,6 +46,7 @@ class LibFtdiDriver : public IFtdiDriver {
 
     std::map<FtHandle, Device> devices_;
     FtHandle nextHandle_ = 1;
+    std::optional<ConverterRefusal> lastRefusal_;
 };
 
 }  // namespace wl
