@@ -31,6 +31,13 @@ TEST(ProgramTextsTest, HoldsEveryKeyWithItsDefaultInOrder) {
         {u"ErrListFolderFmt", u"Can't list folder %s - %s"},
         {u"NoTempFolder", u"There is no temporary folder to use."},
         {u"WorkFolderBlocked", u"Something stands in its place that cannot be removed."},
+        {u"ConverterRefusedFmt", u"The converter %s is connected but cannot be opened: %s."},
+        {u"ConverterNotAllowed",
+         u"Install the program's udev rule (60-wayload.rules), which lets the logged-in user use "
+         u"it, or join the group \"dialout\" and log in again."},
+        {u"ConverterBusy",
+         u"Another program holds it: close that program. ModemManager and brltty are known to "
+         u"take such converters."},
     };
     const ProgramTexts texts;
     EXPECT_EQ(texts.sectionName(), u"Wayload");
