@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+
 #include <QApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
@@ -160,6 +163,25 @@ TEST_F(MainWindowTest, ShowsTextsOfLanguageFilesLiterally) {
     QAction* odd = w.menuBar()->actions().at(0)->menu()->actions().at(2);
     EXPECT_EQ(odd->text(), "R&&D");
     EXPECT_TRUE(QKeySequence::mnemonic(odd->text()).isEmpty());
+}
+
+// A converter that cannot be opened is told once, in a message that leaves the window polling.
+TEST_F(MainWindowTest, TellsAConverterThatCannotBeOpenedOnceWithoutStoppingThePolling) {
+    serial.refusal = ConverterRefusal{"/dev/ttyUSB0", EACCES};
+    CWayloadDlg& w = ShownWindow();
+    const auto boxes = [&] { return w.findChildren<QMessageBox*>(); };
+    QTRY_COMPARE_WITH_TIMEOUT(boxes().size(), 1, 2000);
+    QMessageBox* box = boxes().at(0);
+    EXPECT_TRUE(box->isVisible());
+    EXPECT_EQ(box->windowModality(), Qt::NonModal);
+    EXPECT_EQ(box->textFormat(), Qt::PlainText);
+    EXPECT_TRUE(
+        box->text().startsWith("The converter /dev/ttyUSB0 is connected but cannot be "
+                               "opened: Permission denied."));
+    // Later ticks run and tell it no more.
+    const int probes = serial.calls;
+    QTRY_VERIFY_WITH_TIMEOUT(serial.calls >= probes + 2, 2000);
+    EXPECT_EQ(boxes().size(), 1);
 }
 
 TEST_F(MainWindowTest, PollsAndShowsTheAnalyzerFoundWithItsPictures) {
