@@ -35,6 +35,8 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("wayload"));
     QApplication::setApplicationVersion(QString::fromLatin1(wl::kProgramVersion));
+    // Wayland compositors match the window to its menu entry, and so to its name and icon, by this.
+    QGuiApplication::setDesktopFileName(QStringLiteral(WAYLOAD_APP_ID));
     using namespace wl;
 
     QCommandLineParser options;

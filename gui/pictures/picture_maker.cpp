@@ -1,6 +1,8 @@
 // Draws the pictures of the two transfer buttons and the window icons, and writes them as
 // NUMBER.png into the folder given on the command line. The build runs it and compiles the
 // pictures into the program, so they are drawn from this code rather than kept as binaries.
+// The window icon is also written as desktop-icon-SIZE.png in each size given after the folder:
+// the sizes of the desktop's icon theme, which the install puts under share/icons/hicolor/.
 //
 // A button picture is 80 x 32 pixels: the PC at the left (0..30), the arrow in the middle
 // (30..50), the instrument at the right (50..80). Nothing is drawn in opaque magenta, the
@@ -17,6 +19,7 @@
 #include <QString>
 #include <cmath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -352,6 +355,22 @@ QImage DrawIcon(int size) {
     return image;
 }
 
+// The icon at a size of the desktop's icon theme. The drawing lies on a 16-unit grid, so a size
+// that is no multiple of 16 gets the largest such drawing that fits, centred: whole-pixel edges
+// keep it sharp where a scaled drawing would blur.
+QImage DrawDesktopIcon(int size) {
+    const int drawn = size / 16 * 16;
+    if (drawn == size) {
+        return DrawIcon(size);
+    }
+    QImage image = TransparentImage(size, size);
+    QPainter painter(&image);
+    const int margin = (size - drawn) / 2;
+    painter.drawImage(margin, margin, DrawIcon(drawn));
+    painter.end();
+    return image;
+}
+
 bool Save(const QImage& image, const QDir& folder, const QString& name) {
     const QString path = folder.filePath(name + ".png");
     if (image.save(path, "PNG")) {
@@ -364,9 +383,19 @@ bool Save(const QImage& image, const QDir& folder, const QString& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: picture_maker OUTPUT_FOLDER\n");
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: picture_maker OUTPUT_FOLDER [DESKTOP_ICON_SIZE...]\n");
         return 2;
+    }
+    std::vector<int> desktopIconSizes;
+    for (int i = 2; i < argc; ++i) {
+        bool number = false;
+        const int size = QString::fromLatin1(argv[i]).toInt(&number);
+        if (!number || size < 16) {
+            std::fprintf(stderr, "picture_maker: not an icon size of 16 or more: %s\n", argv[i]);
+            return 2;
+        }
+        desktopIconSizes.push_back(size);
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
     if (!folder.mkpath(".")) {
@@ -380,5 +409,8 @@ int main(int argc, char** argv) {
     written &= Save(DrawIcon(32), folder, "145");
     written &= Save(DrawIcon(48), folder, "145-48");
     written &= Save(DrawIcon(16), folder, "155");
+    for (int size : desktopIconSizes) {
+        written &= Save(DrawDesktopIcon(size), folder, QStringLiteral("desktop-icon-%1").arg(size));
+    }
     return written ? 0 : 1;
 }
