@@ -1,4 +1,5 @@
 #include "tests/desktop/child_process.h"
+#include "tests/support/argv_pointers.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -36,15 +37,6 @@ std::vector<std::string> MergedEnvironment(const std::map<std::string, std::stri
     return lines;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 // Where the child's standard descriptors go; -1 leaves /dev/null there.
 struct ChildDescriptors {
     int output = -1;
@@ -65,8 +57,8 @@ pid_t Spawn(const std::vector<std::string>& commandLine, std::vector<std::string
         return -1;
     }
     std::vector<std::string> arguments = commandLine;
-    std::vector<char*> argv = Pointers(arguments);
-    std::vector<char*> envp = Pointers(environment);
+    std::vector<char*> argv = test::ArgvPointers(arguments);
+    std::vector<char*> envp = test::ArgvPointers(environment);
     const pid_t parent = ::getpid();
     const pid_t pid = ::fork();
     if (pid != 0) {

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <sstream>
 
+#include "tests/support/argv_pointers.h"
 #include "tests/support/temp_folder.h"
 
 extern char** environ;
@@ -50,15 +51,6 @@ std::vector<std::string> Environment(const fs::path& scratch, const std::optiona
     return environment;
 }
 
-std::vector<char*> Pointers(std::vector<std::string>& texts) {
-    std::vector<char*> pointers;
-    for (std::string& text : texts) {
-        pointers.push_back(text.data());
-    }
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
 std::string ReadIfThere(const fs::path& file) {
     std::error_code error;
     return fs::exists(file, error) ? test::ReadFile(file) : std::string();
@@ -98,8 +90,8 @@ RunResult RunProgram(const std::string& program, const fs::path& fixture, const 
     std::vector<std::string> argumentTexts = {program};
     argumentTexts.insert(argumentTexts.end(), arguments.begin(), arguments.end());
     std::vector<std::string> environmentTexts = Environment(scratch, fault);
-    const std::vector<char*> argv = Pointers(argumentTexts);
-    const std::vector<char*> envp = Pointers(environmentTexts);
+    const std::vector<char*> argv = test::ArgvPointers(argumentTexts);
+    const std::vector<char*> envp = test::ArgvPointers(environmentTexts);
     const fs::path outPath = scratch / "stdout";
     const fs::path errPath = scratch / "stderr";
 
